@@ -1,0 +1,30 @@
+// audio_decoder.h - decode a whole audio file to interleaved float samples.
+//
+// Used by the audio library's streams and by offline tools that need the
+// same samples the live show hears. libsndfile reads the file; the result is
+// converted to `out_rate` Hz and `out_channels` channels (mono is duplicated
+// to every channel, more channels are averaged down).
+// Pure function of the file; safe on any thread.
+#ifndef ZIBO_BASS_AUDIO_DECODER_H
+#define ZIBO_BASS_AUDIO_DECODER_H
+
+#include <string>
+#include <vector>
+
+namespace zibo {
+
+struct DecodedAudio {
+  int rate = 0;
+  int channels = 0;
+  std::vector<float> samples;  // interleaved, frames * channels values
+  size_t frames() const { return channels ? samples.size() / channels : 0; }
+};
+
+// Returns a BASS_ERROR_* code (BASS_OK on success) and fills `out`.
+// On failure `message` (if given) says what went wrong, for tools.
+int DecodeAudioFile(const char* path, int out_rate, int out_channels, DecodedAudio* out,
+                    std::string* message = nullptr);
+
+}  // namespace zibo
+
+#endif

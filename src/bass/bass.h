@@ -1,0 +1,82 @@
+// bass.h - zibo's own small audio library.
+//
+// Twelve C calls in the shape of the classic BASS 2.0 API, so that the show's
+// player code reads naturally: one output device, file streams decoded up
+// front, playback mixed in an SDL audio callback, a playback clock in bytes,
+// and a 512-point spectrum of what is being heard now.
+//
+// Devices: -1 is the default SDL audio output (44100 Hz stereo); -2 is the
+// no-sound device, which plays nothing but advances playing streams in real
+// time on a monotonic clock.
+//
+// Threads: every call is made from one thread (the show's). The SDL audio
+// callback runs on SDL's thread and touches only preallocated state.
+//
+// Errors: a failing call returns 0 (or -1 for positions) and records a code
+// that BASS_ErrorGetCode returns; a successful call records BASS_OK.
+#ifndef ZIBO_BASS_BASS_H
+#define ZIBO_BASS_BASS_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint32_t DWORD;
+typedef uint64_t QWORD;
+typedef int BOOL;
+typedef DWORD HSTREAM;
+
+#define BASS_OK 0
+#define BASS_ERROR_MEM 1
+#define BASS_ERROR_FILEOPEN 2
+#define BASS_ERROR_DRIVER 3
+#define BASS_ERROR_HANDLE 5
+#define BASS_ERROR_FORMAT 6
+#define BASS_ERROR_INIT 8
+#define BASS_ERROR_START 9
+#define BASS_ERROR_ALREADY 14
+#define BASS_ERROR_ILLPARAM 20
+#define BASS_ERROR_DEVICE 23
+#define BASS_ERROR_NOTAVAIL 37
+#define BASS_ERROR_FILEFORM 41
+#define BASS_ERROR_CODEC 44
+#define BASS_ERROR_UNKNOWN -1
+
+#define BASS_DEVICE_DEFAULT -1
+#define BASS_DEVICE_NOSOUND -2
+
+// BASS_ChannelGetData: 512-point FFT, 256 magnitudes written as floats.
+#define BASS_DATA_FFT512 0x80000000u
+
+// Opens the output device (see above) at `freq` Hz. `flags` and `win` are
+// accepted and unused. Fails with ALREADY when already initialised.
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win);
+// Opens and fully decodes an audio file (MP3, Ogg Vorbis, WAV, FLAC) to the
+// output rate and channel count. `mem` must be 0; offset and length 0 mean
+// the whole file. Returns 0 on failure (FILEOPEN, FILEFORM, MEM, INIT...).
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
+// Starts (or resumes) the output.
+BOOL BASS_Start(void);
+// Plays a stream; flush != 0 restarts it from the beginning.
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);
+// The position being heard now, in bytes of 16-bit stereo output.
+// Never decreases while playing; keeps advancing past the end of the data.
+QWORD BASS_ChannelGetPosition(DWORD handle);
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+// With BASS_DATA_FFT512: writes 256 floats to `buffer`, 2|X[k]|/512 of a
+// Hann-windowed FFT of the 512 mono samples being heard now; zeros on failure.
+// Returns the number of bytes written, or (DWORD)-1 on failure.
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+BOOL BASS_ChannelStop(DWORD handle);
+BOOL BASS_Stop(void);
+void BASS_StreamFree(HSTREAM handle);
+void BASS_Free(void);
+int BASS_ErrorGetCode(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif  // ZIBO_BASS_BASS_H

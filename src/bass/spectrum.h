@@ -1,0 +1,29 @@
+// spectrum.h - the 512-point magnitude spectrum the show reads.
+//
+// Hann window over 512 mono samples, 512-point real FFT, and in out[k] for
+// k = 0..255 the magnitude 2|X[k]|/512: a full-scale sine at a bin's centre
+// reads about 0.5 in that bin. Shared by the live audio library and offline
+// capture so both see the same numbers. Reentrant; no allocation per call
+// after the first call on a thread.
+#ifndef ZIBO_BASS_SPECTRUM_H
+#define ZIBO_BASS_SPECTRUM_H
+
+#include <stddef.h>
+
+namespace zibo {
+
+constexpr int kFftSize = 512;
+constexpr int kFftBins = 256;
+
+// `mono` holds kFftSize samples; `out` receives kFftBins magnitudes.
+void ComputeSpectrum512(const float* mono, float* out);
+
+// The spectrum of the 512 frames of interleaved `samples` (`channels` per
+// frame, `frames` in all) starting at frame `first`, channels averaged to
+// mono; frames outside the data count as silence.
+void ComputeSpectrumAt(const float* samples, size_t frames, int channels, long long first,
+                       float* out);
+
+}  // namespace zibo
+
+#endif

@@ -1,0 +1,54 @@
+// scene_schedule.h - the show's script: which scene belongs to a music time.
+//
+// Twelve rows on the 140 BPM grid, each an interval (lower bound excluded,
+// upper included) of single-precision milliseconds. Draw(t) draws the one
+// row containing float(t), or nothing at or below 0 and past the end.
+// Keeps no state between frames. Needs a current GL context for Draw.
+#ifndef ZIBO_SCENES_SCENE_SCHEDULE_H
+#define ZIBO_SCENES_SCENE_SCHEDULE_H
+
+#include <cstdint>
+
+namespace zibo {
+
+// The show's end: 300 beats, 128571.43 ms in single precision.
+constexpr float kShowEndMs = 128571.4296875f;
+
+// Where the noise scene gets its spectrum: the magnitude of the bin that
+// `fraction` (0 <= fraction < 0.5) of 512 falls in, for the music now.
+class SpectrumSource {
+ public:
+  virtual ~SpectrumSource() = default;
+  virtual float SpectrumAt(float fraction) = 0;
+};
+
+struct ShowTextures {
+  uint32_t bg_texture = 0;
+  uint32_t bg2_texture = 0;
+  uint32_t slide_textures[7] = {};
+  uint32_t noise_texture = 0;
+};
+
+// 1..12 for the row whose interval contains float(t), 0 for none.
+int SceneRowAt(int32_t t);
+
+// True when float(t) is past the show's end.
+bool IsPastShowEnd(int32_t t);
+
+class SceneSchedule {
+ public:
+  // Both are borrowed and must outlive the schedule.
+  SceneSchedule(const ShowTextures& textures, SpectrumSource& spectrum)
+      : textures_(textures), spectrum_(spectrum) {}
+
+  // Draws the scene for music time t. `h_down` is whether H is held now.
+  void Draw(int32_t t, bool h_down);
+
+ private:
+  const ShowTextures& textures_;
+  SpectrumSource& spectrum_;
+};
+
+}  // namespace zibo
+
+#endif

@@ -1,0 +1,3 @@
+#include "shell/run_show.h"
+
+int main() { return zibo::RunShow(); }

@@ -1,0 +1,115 @@
+#include "textures/tga_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <sys/stat.h>
+
+namespace zibo {
+namespace {
+
+uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+}  // namespace
+
+bool ParseTga(const uint8_t* data, size_t size, TgaImage* out, std::string* error) {
+  if (size < kTgaHeaderSize) {
+    *error = "file is shorter than its 18-byte header";
+    return false;
+  }
+  const int32_t width = ReadLe16(data + 12);
+  const int32_t height = ReadLe16(data + 14);
+  const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
+  if (bytes > 0xFFFFFFFFull) {
+    *error = "image too large: " + std::to_string(width) + "x" + std::to_string(height) +
+             " pixels do not fit in memory";
+    return false;
+  }
+  std::unique_ptr<uint8_t[]> rgba;
+  if (bytes > 0) {
+    rgba.reset(new (std::nothrow) uint8_t[size_t(bytes)]);
+    if (!rgba) {
+      *error = "cannot allocate " + std::to_string(bytes) + " bytes for a " + std::to_string(width) +
+               "x" + std::to_string(height) + " image";
+      return false;
+    }
+  }
+  // Pixels present in the data are converted; the rest stay (0, 0, 0, 0),
+  // as if every missing byte had read as zero.
+  const uint8_t* src = data + kTgaHeaderSize;
+  const size_t pixels = size_t(width) * size_t(height);
+  const size_t present_bytes = size - kTgaHeaderSize;
+  const size_t whole = present_bytes / 3 < pixels ? present_bytes / 3 : pixels;
+  uint8_t* dst = rgba.get();
+  for (size_t i = 0; i < whole; ++i, src += 3, dst += 4) {
+    dst[0] = src[0];
+    dst[1] = src[2];
+    dst[2] = src[1];
+    dst[3] = 0;
+  }
+  if (whole < pixels) {
+    uint8_t tail[3] = {0, 0, 0};
+    const size_t left = present_bytes - whole * 3;  // 0, 1 or 2 bytes of a partial pixel
+    for (size_t k = 0; k < left && k < 3; ++k) tail[k] = src[k];
+    dst[0] = tail[0];
+    dst[1] = tail[2];
+    dst[2] = tail[1];
+    dst[3] = 0;
+    std::memset(dst + 4, 0, (pixels - whole - 1) * 4);
+  }
+  out->width = width;
+  out->height = height;
+  out->rgba = std::move(rgba);
+  return true;
+}
+
+bool ReadTgaFile(const char* path, TgaImage* out, std::string* error) {
+  auto fail = [&](const std::string& reason) {
+    *error = std::string(path) + ": " + reason;
+    return false;
+  };
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return fail(std::strerror(errno));
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) {
+    const int err = errno;
+    std::fclose(file);
+    return fail(std::strerror(err));
+  }
+  if (S_ISDIR(st.st_mode)) {
+    std::fclose(file);
+    return fail(std::strerror(EISDIR));
+  }
+  // Read in bulk, but no further than the header's pixel data reaches: the
+  // file may be shorter (missing pixels read as zero) or carry trailing bytes.
+  std::string bytes(kTgaHeaderSize, '\0');
+  bytes.resize(std::fread(&bytes[0], 1, kTgaHeaderSize, file));
+  if (bytes.size() == kTgaHeaderSize) {
+    const auto* h = reinterpret_cast<const uint8_t*>(bytes.data());
+    const uint64_t pixels = uint64_t(ReadLe16(h + 12)) * ReadLe16(h + 14);
+    if (pixels * 4 <= 0xFFFFFFFFull) {
+      const size_t wanted = kTgaHeaderSize + size_t(pixels) * 3;
+      char chunk[1 << 16];
+      while (bytes.size() < wanted) {
+        const size_t ask = std::min(sizeof chunk, wanted - bytes.size());
+        const size_t got = std::fread(chunk, 1, ask, file);
+        if (got == 0) break;
+        bytes.append(chunk, got);
+      }
+    }
+  }
+  const bool read_error = std::ferror(file) != 0;
+  const int err = errno;
+  std::fclose(file);
+  if (read_error) return fail(std::strerror(err));
+  std::string reason;
+  if (!ParseTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, &reason)) {
+    return fail(reason);
+  }
+  return true;
+}
+
+}  // namespace zibo
