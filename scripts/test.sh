@@ -11,3 +11,6 @@ scripts/build.sh build
 scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
+
+# A short libFuzzer run over the TGA reader (clang build in build-fuzz/).
+scripts/fuzz.sh 60

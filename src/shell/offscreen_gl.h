@@ -2,9 +2,12 @@
 // and capture.
 //
 // Uses SDL's "offscreen" video driver (EGL on Mesa): a hidden window of the
-// requested size with a double-buffered RGBA context and a depth buffer,
+// requested size with an RGBA 8/8/8/8 context and a depth buffer (double
+// buffering is asked for; the driver's EGL pbuffer may give one buffer),
 // made current on the calling thread, with SetInitialGlState applied.
-// One instance per process at a time; it owns SDL's video subsystem.
+// The depth buffer is 32 bits where offered, else the nearest size (Mesa:
+// 24). One instance per process at a time; it owns SDL's video subsystem
+// from Create to destruction. The thread that created it uses it.
 #ifndef ZIBO_SHELL_OFFSCREEN_GL_H
 #define ZIBO_SHELL_OFFSCREEN_GL_H
 
@@ -26,15 +29,20 @@ class OffscreenGl {
   int width() const { return width_; }
   int height() const { return height_; }
 
-  // Reads the back buffer as RGBA bytes, top row first.
-  void ReadPixelsTopDown(std::vector<uint8_t>* rgba) const;
-  // Reads the back buffer as RGBA bytes in GL order (bottom row first).
-  void ReadPixelsBottomUp(std::vector<uint8_t>* rgba) const;
+  int depth_bits() const { return depth_bits_; }
+
+  // Reads the drawn buffer as RGBA bytes, top row first. On a GL error
+  // returns false, empties `rgba` and describes it in `error` if given.
+  bool ReadPixelsTopDown(std::vector<uint8_t>* rgba, std::string* error = nullptr) const;
+  // Reads the drawn buffer as RGBA bytes in GL order (bottom row first).
+  bool ReadPixelsBottomUp(std::vector<uint8_t>* rgba, std::string* error = nullptr) const;
 
  private:
   OffscreenGl() = default;
   int width_ = 0;
   int height_ = 0;
+  int depth_bits_ = 0;
+  bool video_ = false;       // SDL's video subsystem was started by Create
   void* window_ = nullptr;   // SDL_Window*
   void* context_ = nullptr;  // SDL_GLContext
 };
