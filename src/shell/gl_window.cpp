@@ -125,6 +125,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullscreen_) {
     show_mode = FindShowMode(display);
+    // Made fullscreen from the start, so window managers never see it framed.
+    flags |= SDL_WINDOW_FULLSCREEN;
   } else {
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) {
@@ -141,10 +143,9 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   window_ = CreateShowWindow(x, y, flags);
 
   if (fullscreen_) {
-    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0 ||
-        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) {
-      FailStep("ChangeDisplay", nullptr, "fullscreen at %dx%d: %s", show_mode.w, show_mode.h,
-               SDL_GetError());
+    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0) {
+      FailStep("ChangeDisplay", nullptr, "SDL_SetWindowDisplayMode(%dx%d): %s", show_mode.w,
+               show_mode.h, SDL_GetError());
     }
     SDL_ShowCursor(SDL_DISABLE);
   }
