@@ -332,6 +332,15 @@ def expect_frames_presented(case, window, name):
     check(first != second, "the picture did not change in 1.5 s: frames are not presented")
 
 
+def start_answered_show(case, answer, screen="1024x768x24", audio="dummy", without=()):
+    """A fresh X server and media folder, zibo started in it, the question answered."""
+    case.start_x(screen)
+    case.make_media(without=without)
+    show = case.start_show(case.env(audio=audio))
+    case.answer(answer)
+    return show
+
+
 # ---- the cases ---------------------------------------------------------------------------------
 
 def case_cancel(case):
@@ -353,10 +362,7 @@ def case_cancel(case):
 
 def case_windowed_escape(case):
     """No: a centred, topmost, fixed-size 800x600 window that shows frames; Escape ends it."""
-    case.start_x("1024x768x24")
-    case.make_media()
-    show = case.start_show()
-    case.answer("no")
+    show = start_answered_show(case, "no")
     window = expect_windowed_show(case)
     check((window["x"], window["y"]) == (112, 84), "window at %d,%d" % (window["x"], window["y"]))
     state = case.x.property(window, "_NET_WM_STATE")
@@ -373,10 +379,7 @@ def case_windowed_escape(case):
 
 def case_windowed_small_screen(case):
     """On a screen smaller than the window the centring offset goes negative."""
-    case.start_x("798x598x24")
-    case.make_media()
-    show = case.start_show()
-    case.answer("no")
+    show = start_answered_show(case, "no", screen="798x598x24")
     window = expect_windowed_show(case)
     check((window["x"], window["y"]) == (-1, -1), "window at %d,%d" % (window["x"], window["y"]))
     show.proc.send_signal(signal.SIGTERM)
@@ -385,10 +388,7 @@ def case_windowed_small_screen(case):
 
 def case_fullscreen(case):
     """Yes on a screen with an 800x600 mode: a fullscreen window over the whole display."""
-    case.start_x("800x600x24")
-    case.make_media()
-    show = case.start_show()
-    case.answer("yes")
+    show = start_answered_show(case, "yes", screen="800x600x24")
     window = case.x.find_window(SHOW_TITLE)
     check((window["x"], window["y"], window["width"], window["height"]) == (0, 0, 800, 600),
           "fullscreen window is %r" % window)
@@ -401,10 +401,7 @@ def case_fullscreen(case):
 
 def case_fullscreen_without_mode(case):
     """Yes on a display without an 800x600 mode: "ChangeDisplay", no fallback, status 1."""
-    case.start_x("1024x768x24")
-    case.make_media()
-    show = case.start_show(case.env(audio="disk"))
-    case.answer("yes")
+    show = start_answered_show(case, "yes", audio="disk")
     show.wait_stderr("Damn: ChangeDisplay")
     case.dismiss_message("Damn")
     check(show.wait_exit(10) == 1, "exit status is not 1")
@@ -414,10 +411,7 @@ def case_fullscreen_without_mode(case):
 
 def case_missing_song(case):
     """No disco.mp3: "Unable to load song.: 2" under "vel Error!", status 1."""
-    case.start_x()
-    case.make_media(without=["disco.mp3"])
-    show = case.start_show()
-    case.answer("no")
+    show = start_answered_show(case, "no", without=["disco.mp3"])
     show.wait_stderr("vel Error!: Unable to load song.: 2")
     case.dismiss_message("vel Error!")
     check(show.wait_exit(10) == 1, "exit status is not 1")
@@ -425,10 +419,7 @@ def case_missing_song(case):
 
 def case_missing_image(case):
     """A missing slide: "Damn" naming the file and the reason, status 1, no music played."""
-    case.start_x()
-    case.make_media(without=["s4.tga"])
-    show = case.start_show(case.env(audio="disk"))
-    case.answer("no")
+    show = start_answered_show(case, "no", audio="disk", without=["s4.tga"])
     show.wait_stderr("Damn: s4.tga: No such file or directory")
     case.dismiss_message("Damn")
     check(show.wait_exit(10) == 1, "exit status is not 1")
@@ -440,10 +431,7 @@ def case_missing_image(case):
 
 def case_no_audio_device(case):
     """An audio output that cannot be opened: the show runs silently, with no message."""
-    case.start_x()
-    case.make_media()
-    show = case.start_show(case.env(audio="no-such-audio-driver"))
-    case.answer("no")
+    show = start_answered_show(case, "no", audio="no-such-audio-driver")
     window = expect_windowed_show(case)
     expect_frames_presented(case, window, "no-audio")  # the silent clock moves the bar on
     case.x.press(window, "Escape")
@@ -453,10 +441,7 @@ def case_no_audio_device(case):
 
 def case_sigterm(case):
     """SIGTERM ends the show like a window close: status 0."""
-    case.start_x()
-    case.make_media()
-    show = case.start_show()
-    case.answer("no")
+    show = start_answered_show(case, "no")
     case.x.find_window(SHOW_TITLE)
     time.sleep(1)
     show.proc.send_signal(signal.SIGTERM)
