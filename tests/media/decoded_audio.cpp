@@ -1,0 +1,61 @@
+// decoded_audio.cpp - libsndfile decoding and a kissfft spectrum for the tests.
+#include "decoded_audio.h"
+
+#include <kiss_fftr.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <complex>
+
+namespace zibo::media::test {
+
+std::string GeneratedFile(const std::string& name) {
+  return std::string(ZIBO_GENERATED_MEDIA) + "/" + name;
+}
+
+std::vector<float> DecodedAudio::Mono() const {
+  std::vector<float> mono(static_cast<size_t>(frames()));
+  for (size_t f = 0; f < mono.size(); ++f) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += samples[f * size_t(channels) + size_t(c)];
+    mono[f] = sum / float(channels);
+  }
+  return mono;
+}
+
+bool Decode(const std::string& path, DecodedAudio* out, std::string* error) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (!file) {
+    *error = path + ": " + sf_strerror(nullptr);
+    return false;
+  }
+  out->sample_rate = info.samplerate;
+  out->channels = info.channels;
+  out->samples.clear();
+  std::vector<float> chunk(size_t(65536) * size_t(info.channels));
+  sf_count_t got;
+  while ((got = sf_readf_float(file, chunk.data(), 65536)) > 0)
+    out->samples.insert(out->samples.end(), chunk.begin(), chunk.begin() + got * info.channels);
+  sf_close(file);
+  return true;
+}
+
+std::vector<float> ProbeSpectrum(const std::vector<float>& mono, long long first) {
+  constexpr int kN = 512;
+  static kiss_fftr_cfg config = kiss_fftr_alloc(kN, 0, nullptr, nullptr);
+  kiss_fft_scalar in[kN];
+  kiss_fft_cpx out[kN / 2 + 1];
+  for (int i = 0; i < kN; ++i) {
+    const long long f = first + i;
+    const float x = f >= 0 && f < (long long)mono.size() ? mono[size_t(f)] : 0.0f;
+    in[i] = x * float(0.5 - 0.5 * std::cos(2 * M_PI * i / kN));
+  }
+  kiss_fftr(config, in, out);
+  std::vector<float> magnitudes(kN / 2);
+  for (int k = 0; k < kN / 2; ++k)
+    magnitudes[size_t(k)] = 2.0f * std::hypot(out[k].r, out[k].i) / kN;
+  return magnitudes;
+}
+
+}  // namespace zibo::media::test
