@@ -1,11 +1,9 @@
 // decoded_audio.cpp - libsndfile decoding and a kissfft spectrum for the tests.
 #include "decoded_audio.h"
 
-#include <kiss_fftr.h>
 #include <sndfile.h>
 
-#include <cmath>
-#include <complex>
+#include "bass/spectrum.h"
 
 namespace zibo::media::test {
 
@@ -41,20 +39,10 @@ bool Decode(const std::string& path, DecodedAudio* out, std::string* error) {
   return true;
 }
 
-std::vector<float> ProbeSpectrum(const std::vector<float>& mono, long long first) {
-  constexpr int kN = 512;
-  static kiss_fftr_cfg config = kiss_fftr_alloc(kN, 0, nullptr, nullptr);
-  kiss_fft_scalar in[kN];
-  kiss_fft_cpx out[kN / 2 + 1];
-  for (int i = 0; i < kN; ++i) {
-    const long long f = first + i;
-    const float x = f >= 0 && f < (long long)mono.size() ? mono[size_t(f)] : 0.0f;
-    in[i] = x * float(0.5 - 0.5 * std::cos(2 * M_PI * i / kN));
-  }
-  kiss_fftr(config, in, out);
-  std::vector<float> magnitudes(kN / 2);
-  for (int k = 0; k < kN / 2; ++k)
-    magnitudes[size_t(k)] = 2.0f * std::hypot(out[k].r, out[k].i) / kN;
+std::vector<float> ProbeSpectrum(const DecodedAudio& audio, long long first) {
+  std::vector<float> magnitudes(kFftBins);
+  ComputeSpectrumAt(audio.samples.data(), size_t(audio.frames()), audio.channels, first,
+                    magnitudes.data());
   return magnitudes;
 }
 

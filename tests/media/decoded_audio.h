@@ -1,6 +1,5 @@
 // decoded_audio.h - test helpers: the generated files' location, decoding a
-// sound file through libsndfile, and the show's 512-point probe spectrum
-// (Hann window, magnitude 2|X[k]|/512, channels averaged to mono).
+// sound file through libsndfile, and the probe spectrum the live show reads.
 #ifndef ZIBO_TESTS_MEDIA_DECODED_AUDIO_H
 #define ZIBO_TESTS_MEDIA_DECODED_AUDIO_H
 
@@ -24,8 +23,9 @@ struct DecodedAudio {
 // Decodes the whole file; on failure returns false with `error` set.
 bool Decode(const std::string& path, DecodedAudio* out, std::string* error);
 
-// The 256 magnitudes of the 512 mono frames from `first` on.
-std::vector<float> ProbeSpectrum(const std::vector<float>& mono, long long first);
+// The show's 256 spectrum magnitudes (Hann window, 2|X[k]|/512, channels
+// averaged) of the 512 frames from `first` on.
+std::vector<float> ProbeSpectrum(const DecodedAudio& audio, long long first);
 
 }  // namespace zibo::media::test
 

@@ -116,7 +116,7 @@ TEST_F(Music, BrightBandsPulseWithThePercussionInBeats220To260) {
       const long long start = (220 + 4 * bar + beat) * kFramesPerBeat;
       float max_rising[3] = {0, 0, 0};
       for (long long f = start; f < start + kFramesPerBeat; f += kHop) {
-        const std::vector<float> m = ProbeSpectrum(*mono_, f);
+        const std::vector<float> m = ProbeSpectrum(*song_, f);
         for (int i = 0; i < 3; ++i) {
           max_rising[i] = std::max(max_rising[i], m[size_t(kRising[i])]);
           min_rising[i] = std::min(min_rising[i], m[size_t(kRising[i])]);

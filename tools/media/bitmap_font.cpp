@@ -46,7 +46,7 @@ constexpr Glyph kGlyphs[] = {
     {'d', {"....#", "....#", ".##.#", "#..##", "#...#", "#...#", ".####"}},
     {'e', {".....", ".....", ".###.", "#...#", "#####", "#....", ".###."}},
     {'f', {"..##.", ".#..#", ".#...", "###..", ".#...", ".#...", ".#..."}},
-    {'g', {".....", ".####", "#...#", "#...#", ".####", "....#", ".###."}},
+    {'g', {".....", ".....", ".####", "#...#", ".####", "....#", ".###."}},
     {'h', {"#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"}},
     {'i', {"..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."}},
     {'j', {"...#.", ".....", "..##.", "...#.", "...#.", "#..#.", ".##.."}},
@@ -115,12 +115,14 @@ float TextWidth(const std::string& text, float cell) {
 
 void DrawText(Canvas& canvas, const std::string& text, float x, float y, float cell, Rgb colour) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
+    const Glyph& g = FindGlyph(text[i]);
     const float gx = x + float(i) * kGlyphAdvance * cell;
     // One shape per glyph, so neighbouring font pixels join without seams.
     canvas.Fill(
-        [=](float px, float py) {
-          return GlyphPixel(c, int(std::floor((px - gx) / cell)), int(std::floor((py - y) / cell)));
+        [&g, gx, y, cell](float px, float py) {
+          const int col = int(std::floor((px - gx) / cell)), row = int(std::floor((py - y) / cell));
+          return col >= 0 && col < kGlyphWidth && row >= 0 && row < kGlyphHeight &&
+                 g.rows[row][col] == '#';
         },
         gx, y, gx + kGlyphWidth * cell, y + kGlyphHeight * cell, colour);
   }

@@ -19,7 +19,10 @@ void FadeTail(std::vector<float>& s, float seconds) {
 
 }  // namespace
 
-void RenderKick(StereoMix& mix, long long at, float gain, bool clean) {
+namespace {
+
+// The kick never varies, so each kind is synthesised once.
+std::vector<float> SynthesiseKick(bool clean) {
   std::vector<float> s(Frames(0.5f));
   double phase = 0;
   Noise click_noise(0x4B1C);
@@ -36,6 +39,14 @@ void RenderKick(StereoMix& mix, long long at, float gain, bool clean) {
     s[i] = std::tanh(1.4f * x) / std::tanh(1.4f);
   }
   FadeTail(s, 0.01f);
+  return s;
+}
+
+}  // namespace
+
+void RenderKick(StereoMix& mix, long long at, float gain, bool clean) {
+  static const std::vector<float> kKicks[2] = {SynthesiseKick(false), SynthesiseKick(true)};
+  const std::vector<float>& s = kKicks[clean ? 1 : 0];
   mix.AddMono(at, s.data(), s.size(), gain, 0.0f);
 }
 
@@ -117,31 +128,61 @@ void RenderCrash(StereoMix& mix, Noise& noise, long long at, float gain) {
   mix.AddMono(at, r.data(), n, gain, 0.7f);
 }
 
-void RenderBrightHit(StereoMix& mix, Noise& noise, long long at, float gain, float pan) {
-  // Partials at the centres of FFT bins 51, 56, 179, 204 and 230 of a
-  // 512-point transform at 44.1 kHz, with their own quick decays.
+namespace {
+
+// Partials at the centres of FFT bins 51, 56, 179, 204 and 230 of a
+// 512-point transform at 44.1 kHz, each with its own quick decay.
+std::vector<float> SynthesiseBrightPartials() {
   struct Partial {
     double hz;
     float level, decay;
   };
   constexpr double kBin = double(kSampleRate) / 512.0;
   const Partial partials[] = {{51 * kBin, 0.25f, 0.010f},
-                              {56 * kBin, 0.30f, 0.012f},
+                              {56 * kBin, 0.40f, 0.012f},
                               {179 * kBin, 0.18f, 0.007f},
-                              {204 * kBin, 0.34f, 0.008f},
-                              {230 * kBin, 0.30f, 0.008f}};
+                              {204 * kBin, 0.50f, 0.009f},
+                              {230 * kBin, 0.50f, 0.009f}};
   std::vector<float> s(Frames(0.07f));
-  Svf band;
-  band.Set(11000, 1.2);
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = float(i) * kDt;
     float x = 0;
     for (const Partial& p : partials)
       x += p.level * std::exp(-t / p.decay) * float(std::sin(2 * kPiD * p.hz * double(t)));
-    x += 0.35f * band.Process(noise.Next()).band * std::exp(-t / 0.004f);
     s[i] = x * std::min(1.0f, t / 0.0005f);
   }
+  return s;
+}
+
+}  // namespace
+
+void RenderBrightHit(StereoMix& mix, Noise& noise, long long at, float gain, float pan) {
+  static const std::vector<float> kPartials = SynthesiseBrightPartials();
+  std::vector<float> s = kPartials;
+  Svf band;
+  band.Set(11000, 1.2);
+  for (size_t i = 0; i < s.size(); ++i) {
+    const float t = float(i) * kDt;
+    s[i] += 0.35f * band.Process(noise.Next()).band * std::exp(-t / 0.004f) * std::min(1.0f, t / 0.0005f);
+  }
   FadeTail(s, 0.01f);
+  mix.AddMono(at, s.data(), s.size(), gain, pan);
+}
+
+void RenderConga(StereoMix& mix, Noise& noise, long long at, float gain, float pan, bool high) {
+  std::vector<float> s(Frames(0.25f));
+  const double base = high ? 330.0 : 220.0;
+  Svf slap;
+  slap.Set(2000, 1.0);
+  double phase = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const float t = float(i) * kDt;
+    phase += 2 * kPiD * base * (1.0 + 0.25 * std::exp(-t / 0.01)) / kSampleRate;
+    const float body = float(std::sin(phase)) * std::exp(-t / 0.07f);
+    const float hit = slap.Process(noise.Next()).band * std::exp(-t / 0.006f);
+    s[i] = (body + 0.5f * hit) * std::min(1.0f, t / 0.0007f);
+  }
+  FadeTail(s, 0.02f);
   mix.AddMono(at, s.data(), s.size(), gain, pan);
 }
 

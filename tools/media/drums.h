@@ -22,6 +22,8 @@ void RenderCrash(StereoMix& mix, Noise& noise, long long at, float gain);
 // A short glassy hit whose partials sit at about 4.4, 4.8, 15.4, 17.6 and
 // 19.8 kHz and die away within about 60 ms.
 void RenderBrightHit(StereoMix& mix, Noise& noise, long long at, float gain, float pan);
+// A hand drum: `high` picks the higher of two pitches.
+void RenderConga(StereoMix& mix, Noise& noise, long long at, float gain, float pan, bool high);
 // A rising noise sweep over `frames` frames, ending at `at + frames`.
 void RenderRiser(StereoMix& mix, Noise& noise, long long at, long long frames, float gain);
 

@@ -21,9 +21,13 @@ void RenderNote(StereoMix& mix, WaveTables& tables, const Voice& voice, long lon
   }
   std::vector<float> sides[2] = {std::vector<float>(n), std::vector<float>(n)};
   Svf filters[2];
+  constexpr size_t kBlock = 16;  // control values change every 16 samples
+  float env = 0, env_step = 0;
   for (size_t i = 0; i < n; ++i) {
     const float t = float(i) / kSampleRate;
-    if (i % 16 == 0) {
+    if (i % kBlock == 0) {
+      env = voice.envelope.At(t, held_s);
+      env_step = (voice.envelope.At(t + float(kBlock) / kSampleRate, held_s) - env) / float(kBlock);
       const double cutoff = voice.cutoff_hz + voice.sweep_hz * std::exp(-t / voice.sweep_decay);
       filters[0].Set(cutoff, voice.resonance);
       filters[1].Set(cutoff, voice.resonance);
@@ -35,9 +39,9 @@ void RenderNote(StereoMix& mix, WaveTables& tables, const Voice& voice, long lon
     }
     float sum[2] = {0, 0};
     for (int v = 0; v < voice.unison; ++v) sum[v & 1] += oscillators[size_t(v)].Next();
-    const float env = voice.envelope.At(t, held_s);
     if (voice.unison == 1) sum[1] = sum[0];
     for (int side = 0; side < 2; ++side) sides[side][i] = filters[side].Process(sum[side]).low * env;
+    env += env_step;
   }
   const float width = voice.unison > 1 ? voice.stereo_spread : 0.0f;
   const float unison_gain = gain / std::sqrt(float(voice.unison));

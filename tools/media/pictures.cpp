@@ -122,17 +122,19 @@ void DrawBackground2(Canvas& c) {
 }
 
 void DrawTitleSlide(Canvas& c) {
-  c.VerticalGradient({25, 0, 60}, {200, 20, 120});
+  const Rgb top{25, 0, 60}, bottom{200, 20, 120};
+  c.VerticalGradient(top, bottom);
   // A striped retro sun behind the title.
-  c.FillCircle(400, 330, 210, kOrange);
-  for (int i = 0; i < 6; ++i) {
-    const float y = 340.0f + float(i) * 32.0f;
-    c.FillRect(150, y, 500, 6.0f + float(i) * 3.0f, Mix({25, 0, 60}, {200, 20, 120}, y / 600.0f));
+  c.FillCircle(400, 270, 185, kOrange);
+  c.FillCircle(400, 250, 150, {255, 160, 30}, 0.6f);
+  for (int i = 0; i < 5; ++i) {
+    const float y = 330.0f + float(i) * 27.0f;
+    c.FillRect(200, y, 400, 5.0f + float(i) * 3.0f, Mix(top, bottom, y / 600.0f));
   }
-  DrawCentredText(c, "ZIBO", 150, 30, kWhite, kMagenta, 0.25f);
-  DrawCentredText(c, "a disco demo", 460, 9, kCyan, kNight, 0.3f);
+  DrawCentredText(c, "ZIBO", 110, 30, kWhite, kMagenta, 0.25f);
+  DrawCentredText(c, "a disco demo", 500, 9, kCyan, kNight, 0.3f);
   for (int i = 0; i < 10; ++i)
-    Sparkle(c, 60.0f + float((i * 211) % 680), 30.0f + float((i * 97) % 100), 8, kWhite);
+    Sparkle(c, 60.0f + float((i * 211) % 680), 20.0f + float((i * 97) % 80), 8, kWhite);
 }
 
 void DrawQuestionSlide(Canvas& c) {
@@ -201,9 +203,9 @@ void DrawKey(Canvas& c, float x, float y, float w, float h, const std::string& l
 void DrawKeysSlide(Canvas& c) {
   c.VerticalGradient({10, 60, 30}, {20, 20, 70});
   DrawCentredText(c, "Hold", 40, 13, kWhite, kBlack, 0.3f);
-  DrawKey(c, 110, 170, 150, 150, "H", 14);
-  DrawCentredText(c, "+", 215, 12, kYellow);
-  DrawKey(c, 350, 185, 360, 120, "SPACE", 10);
+  DrawKey(c, 80, 170, 150, 150, "H", 14);
+  DrawText(c, "+", 255, 205, 12, kYellow);
+  DrawKey(c, 360, 185, 360, 120, "SPACE", 10);
   DrawCentredText(c, "H: a longer dancer", 395, 6, kCyan);
   DrawCentredText(c, "Space: honk!", 470, 8, kYellow);
 }

@@ -43,6 +43,7 @@ constexpr Note kHook[4][6] = {
 struct Bar {
   bool kick = false, hats = false, claps = false, closed_hats = false;
   bool bass = false, held_bass = false, stabs = false, strings = false, lead = false;
+  bool congas = false, arpeggio = false;
   bool bright = false;  // bright percussion, and everything else kept below 3 kHz
   bool fill = false;    // a snare fill on the last beat
   float filter = 1.0f;  // 0..1: how far the intro's filters have opened
@@ -62,14 +63,15 @@ class Song {
       const double beat = start + b;
       if (bar.kick) RenderKick(mix_, At(beat), 0.85f, bar.bright);
       if (bar.claps && (b == 1 || b == 3)) RenderClap(mix_, noise_, At(beat), 0.42f, 0.1f, bar.bright);
-      if (bar.hats && !bar.bright) RenderHat(mix_, noise_, At(beat + 0.5), 0.16f, 0.35f, 0.085f);
+      if (bar.hats && !bar.bright) RenderHat(mix_, noise_, At(beat + 0.5), 0.13f, 0.35f, 0.085f);
       if (bar.closed_hats)
-        for (double s : {0.25, 0.75}) RenderHat(mix_, noise_, At(beat + s), 0.07f, -0.4f, 0.018f);
+        for (double s : {0.25, 0.75}) RenderHat(mix_, noise_, At(beat + s), s < 0.5 ? 0.06f : 0.08f, -0.4f, 0.018f);
       if (bar.bright) BrightBeat(beat, b, beats);
+      if (bar.congas) CongaBeat(beat, b, index);
       if (bar.fill && b == beats - 1)
         for (int s = 0; s < 4; ++s) RenderSnare(mix_, noise_, At(beat + s * 0.25), 0.18f + 0.05f * s, 0.15f);
     }
-    if (bar.bass) OctaveBass(start, beats, chord, ceiling, bar.filter);
+    if (bar.bass) OctaveBass(start, beats, chord, ceiling, bar.filter, index);
     if (bar.held_bass)
       RenderNote(mix_, tables_, BassVoice(ceiling), At(start), At(beats) - kStep, chord.root + 12, 0.28f, 0);
     if (bar.stabs) Stabs(start, beats, chord, ceiling, index);
@@ -78,6 +80,7 @@ class Song {
       strings.cutoff_hz = 400.0f + 2000.0f * bar.filter;
       for (int tone : chord.tones) RenderNote(mix_, tables_, strings, At(start), At(beats), tone + 12, 0.05f, 0);
     }
+    if (bar.arpeggio) Arpeggio(start, beats, chord, ceiling);
     if (bar.lead) {
       const Voice lead = LeadVoice(ceiling, 3 * kStep);
       for (const Note& n : kHook[index % 4])
@@ -85,6 +88,17 @@ class Song {
           RenderNote(mix_, tables_, lead, At(start) + n.step * kStep, n.length * kStep - kStep / 4,
                      n.pitch + 12 * bar.lead_octave - 12, bar.lead_gain, 0);
     }
+  }
+
+  // A quick upward run of the strings over the A minor scale, ending on `to`.
+  void StringRun(double from, double to) {
+    static const int kScale[] = {57, 59, 60, 62, 64, 65, 67, 69, 71, 72, 74, 76, 77, 79, 81, 83};
+    Voice run = StringVoice(9000);
+    run.envelope = {0.01f, 0.1f, 0.8f, 0.15f};
+    const int steps = int(std::lround((to - from) * 4));
+    for (int i = 0; i < steps && i < 16; ++i)
+      RenderNote(mix_, tables_, run, At(from + i * 0.25), kStep, kScale[16 - steps + i] + 12,
+                 0.05f + 0.003f * float(i), 0);
   }
 
   void Crash(double beat) { RenderCrash(mix_, noise_, At(beat), 0.22f); }
@@ -129,14 +143,38 @@ class Song {
   }
 
  private:
-  // Root on the beat, octave above on the off-beat: the disco bass.
-  void OctaveBass(double start, int beats, const Chord& chord, float ceiling, float filter) {
+  // Root on the beat, octave above on the off-beat: the disco bass. The
+  // last bar of each four-bar phrase walks up to the next chord.
+  void OctaveBass(double start, int beats, const Chord& chord, float ceiling, float filter,
+                  int index) {
     Voice bass = BassVoice(ceiling);
     bass.sweep_hz *= 0.3f + 0.7f * filter;
     for (int e = 0; e < beats * 2; ++e) {
-      const int pitch = chord.root + 12 + ((e & 1) ? 12 : 0);
+      int pitch = chord.root + 12 + ((e & 1) ? 12 : 0);
+      if (index % 4 == 3 && beats == 4 && e >= 6) pitch = chord.root + 12 + (e == 6 ? 7 : 10);
       RenderNote(mix_, tables_, bass, At(start + e * 0.5), kStep + kStep / 2, pitch, 0.3f, 0);
     }
+  }
+
+  // A lead that climbs the chord's tones in sixteenths, two octaves deep.
+  void Arpeggio(double start, int beats, const Chord& chord, float ceiling) {
+    Voice arp = LeadVoice(ceiling, 3 * kStep);
+    arp.envelope = {0.003f, 0.08f, 0.3f, 0.05f};
+    arp.vibrato_cents = 0;
+    arp.echoes = 2;
+    for (int step = 0; step < beats * 4; ++step) {
+      const int tone = chord.tones[step % 4] + 12 * ((step / 4) % 2) + 12;
+      RenderNote(mix_, tables_, arp, At(start) + step * kStep, kStep / 2, tone, step % 4 ? 0.06f : 0.08f,
+                 0);
+    }
+  }
+
+  // Hand drums answering the kick: a syncopated two-bar pattern.
+  void CongaBeat(double beat, int b, int index) {
+    static const int kPattern[2][4] = {{3, 2, 2, 3}, {2, 3, 2, 1}};  // step bits per beat
+    const int bits = kPattern[index % 2][b];
+    if (bits & 1) RenderConga(mix_, noise_, At(beat + 0.75), 0.18f, -0.5f, true);
+    if (bits & 2) RenderConga(mix_, noise_, At(beat + 0.5), 0.2f, -0.3f, b % 2 == 0);
   }
 
   // Chord stabs on the off-beats, with a pushed sixteenth in odd bars.
@@ -194,6 +232,7 @@ StereoMix RenderSong() {
     song.Play(40 + i * 4, 4, bar, kProgression[i], i);
   }
   song.SnareRoll(48, 50);
+  song.StringRun(48, 50);
   song.Riser(46, 50);
   // Groove, beats 50-130.
   song.Crash(50);
@@ -201,9 +240,10 @@ StereoMix RenderSong() {
     Bar bar;
     bar.kick = bar.hats = bar.claps = bar.bass = bar.stabs = true;
     bar.closed_hats = i >= 10;
-    bar.fill = i % 8 == 7;
+    bar.fill = i % 8 == 7 || i == 19;
     song.Play(50 + i * 4, 4, bar, kProgression[i % 4], i);
   }
+  song.StringRun(128, 130);
   // Full groove with the hook, beats 130-170.
   song.Crash(130);
   for (int i = 0; i < 10; ++i) {
@@ -215,17 +255,15 @@ StereoMix RenderSong() {
   // String groove, beats 170-190: the hook rests, the strings sing.
   for (int i = 0; i < 5; ++i) {
     Bar bar;
-    bar.kick = bar.hats = bar.claps = bar.bass = bar.strings = true;
+    bar.kick = bar.hats = bar.claps = bar.bass = bar.strings = bar.congas = true;
     bar.fill = i == 4;
     song.Play(170 + i * 4, 4, bar, kProgression[i % 4], i);
   }
-  // Variation, beats 190-210: new chords, the hook an octave up.
+  // Variation, beats 190-210: new chords under a climbing arpeggio.
   song.Crash(190);
   for (int i = 0; i < 5; ++i) {
     Bar bar;
-    bar.kick = bar.hats = bar.claps = bar.closed_hats = bar.bass = bar.stabs = bar.lead = true;
-    bar.lead_octave = 1;
-    bar.lead_gain = 0.11f;
+    bar.kick = bar.hats = bar.claps = bar.closed_hats = bar.bass = bar.stabs = bar.arpeggio = true;
     song.Play(190 + i * 4, 4, bar, kVariation[i % 4], i);
   }
   // Breakdown, beats 210-220.
@@ -249,6 +287,7 @@ StereoMix RenderSong() {
     Bar bar;
     bar.kick = bar.hats = bar.claps = bar.closed_hats = bar.bass = bar.stabs = bar.lead = true;
     bar.strings = i >= 2;
+    bar.congas = i >= 4;
     bar.fill = i == 9;
     song.Play(260 + i * 4, 4, bar, kProgression[i % 4], i);
   }

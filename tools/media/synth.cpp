@@ -54,9 +54,9 @@ const float* WaveTables::Get(Wave wave, int harmonics) {
 
 Oscillator::Oscillator(WaveTables& tables, Wave wave, double hz, double ceiling_hz, double phase)
     : table_(tables.Get(wave, int(ceiling_hz / std::max(hz, 1.0)))),
-      phase_(phase - std::floor(phase)),
-      increment_(hz / kSampleRate),
-      base_increment_(hz / kSampleRate) {}
+      phase_(uint32_t(std::llround((phase - std::floor(phase)) * 4294967296.0) & 0xFFFFFFFFLL)),
+      increment_(uint32_t(std::llround(hz / kSampleRate * 4294967296.0))),
+      base_increment_(hz / kSampleRate * 4294967296.0) {}
 
 double MidiToHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
 

@@ -10,6 +10,7 @@
 #define ZIBO_TOOLS_MEDIA_SYNTH_H
 
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,20 +75,22 @@ class Oscillator {
  public:
   Oscillator(WaveTables& tables, Wave wave, double hz, double ceiling_hz, double phase = 0.0);
   float Next() {
-    const double pos = phase_ * WaveTables::kSize;
-    const int i = int(pos);
-    const float frac = float(pos - i);
+    // 32-bit phase: the top 14 bits index the table, the rest interpolate.
+    const uint32_t i = phase_ >> kFractionBits;
+    const float frac = float(phase_ & kFractionMask) * (1.0f / float(kFractionMask + 1));
     const float a = table_[i], b = table_[(i + 1) & (WaveTables::kSize - 1)];
     phase_ += increment_;
-    if (phase_ >= 1.0) phase_ -= 1.0;
     return a + (b - a) * frac;
   }
   // Changes the pitch by a factor (vibrato), keeping the table.
-  void SetRatio(double ratio) { increment_ = base_increment_ * ratio; }
+  void SetRatio(double ratio) { increment_ = uint32_t(std::llround(base_increment_ * ratio)); }
 
  private:
+  static constexpr int kFractionBits = 32 - 14;  // WaveTables::kSize is 2^14
+  static constexpr uint32_t kFractionMask = (1u << kFractionBits) - 1;
   const float* table_;
-  double phase_, increment_, base_increment_;
+  uint32_t phase_, increment_;
+  double base_increment_;
 };
 
 double MidiToHz(double note);
