@@ -170,6 +170,13 @@ class XServer:
     def press(self, window, key):
         self.run("xdotool", "windowfocus", window["id"], "key", key)
 
+    def press_on_focus(self, key):
+        """A key to whichever window has the keyboard focus now."""
+        self.run("xdotool", "key", key)
+
+    def focused_window(self):
+        return self.run("xdotool", "getwindowfocus").stdout.strip()
+
     def click(self, x, y):
         self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
 
@@ -372,7 +379,10 @@ def case_windowed_escape(case):
     check("minimum size: 800 by 600" in hints and "maximum size: 800 by 600" in hints,
           "resizable: %s" % hints)
     expect_frames_presented(case, window, "windowed")
-    case.x.press(window, "Escape")
+    # The window took the keyboard focus itself.
+    check(int(case.x.focused_window() or "0") == int(window["id"], 16),
+          "the show's window has no keyboard focus")
+    case.x.press_on_focus("Escape")
     check(show.wait_exit(10) == 0, "Escape did not end the show with 0")
     check("Error" not in show.stderr and "Damn" not in show.stderr, show.stderr)
 
