@@ -45,9 +45,11 @@ void OutputClock::OnBlock(int64_t first, int frames, double now) {
       t0_ = now;
       t1_ = now + expected_period;
       period_ = expected_period;
-    } else if (error < -expected_period) {
-      // Blocks come far faster than we think (a device that does not pace
-      // itself in real time): restart from the average rate so far.
+    } else if (error < -2 * expected_period && frames_since_lock_ >= 8 * int64_t(frames)) {
+      // Blocks keep coming far faster than we think (a device that does not
+      // pace itself in real time): restart from the average rate so far.
+      // A short burst, as when a driver fills its buffer at start-up, is
+      // left to the loop instead.
       double average = (now - locked_since_) / double(frames_since_lock_) * frames;
       period_ = average > 0 ? average : nominal;
       t0_ = now;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include "shell/gl_state.h"
@@ -125,6 +126,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullscreen_) {
     show_mode = FindShowMode(display);
+    // Made fullscreen from the start, so window managers never see it framed.
+    flags |= SDL_WINDOW_FULLSCREEN;
   } else {
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) {
@@ -141,10 +144,9 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   window_ = CreateShowWindow(x, y, flags);
 
   if (fullscreen_) {
-    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0 ||
-        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) {
-      FailStep("ChangeDisplay", nullptr, "fullscreen at %dx%d: %s", show_mode.w, show_mode.h,
-               SDL_GetError());
+    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0) {
+      FailStep("ChangeDisplay", nullptr, "SDL_SetWindowDisplayMode(%dx%d): %s", show_mode.w,
+               show_mode.h, SDL_GetError());
     }
     SDL_ShowCursor(SDL_DISABLE);
   }
@@ -186,10 +188,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
              "double buffer %d, depth %d",
              red, green, blue, double_buffer, depth);
   }
-  if (double_buffer != 1) {
-    // Display-less drivers draw into a single pbuffer; it only shows in place.
-    std::fprintf(stderr, "zibo: asked for a double-buffered drawable, got a single buffer\n");
-  }
+  // Display-less drivers draw into a single pbuffer, which is not swapped.
+  double_buffered_ = double_buffer == 1;
 
   SetInitialGlState(kWidth, kHeight);
   // Pacing by the display's retrace where the driver allows it; frames run
@@ -216,7 +216,15 @@ void GlWindow::PumpMessage() {
 
 void GlWindow::BeginScreenSpace() { zibo::BeginScreenSpace(); }
 
-void GlWindow::SwapFrame() { SDL_GL_SwapWindow(window_); }
+void GlWindow::SwapFrame() {
+  if (double_buffered_) {
+    SDL_GL_SwapWindow(window_);
+  } else {
+    // Swapping Mesa's EGL pbuffers frame after frame can hang the driver's
+    // teardown; there is nothing to swap anyway.
+    glFinish();
+  }
+}
 
 uint32_t GlWindow::CreateMipmappedTexture(int32_t width, int32_t height, const uint8_t* rgba) {
   return zibo::CreateMipmappedTexture(width, height, rgba);
