@@ -9,7 +9,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev googletest libpng-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick xfonts-base python3
   xserver-xorg-core xserver-xorg-video-dummy
   ffmpeg sox
 )

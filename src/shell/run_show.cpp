@@ -1,5 +1,105 @@
-// Placeholder: the show is being written.
 #include "shell/run_show.h"
+
+#include <SDL.h>
+
+#include "bass/bass.h"
+#include "music/music_player.h"
+#include "scenes/scene_schedule.h"
+#include "shell/gl_window.h"
+#include "shell/show_frame.h"
+#include "shell/stop_signals.h"
+#include "shell/viewer_question.h"
+#include "textures/texture_upload.h"
+
 namespace zibo {
-int RunShow() { return 0; }
+
+namespace {
+
+constexpr const char* kSongFile = "disco.mp3";
+constexpr const char* kEffectFile = "s.ogg";
+constexpr const char* kBackgroundFile = "bg.tga";
+constexpr const char* kBackground2File = "bg2.tga";
+// Slide i is this name with its second character replaced by '1' + i.
+constexpr const char kSlideNameTemplate[] = "s0.tga";
+constexpr int kSlideCount = 7;
+
+// The noise scene's spectrum, read from the playing music.
+class MusicSpectrum : public SpectrumSource {
+ public:
+  explicit MusicSpectrum(const MusicPlayer& music) : music_(music) {}
+  float SpectrumAt(float fraction) override { return music_.SpectrumAt(fraction); }
+
+ private:
+  const MusicPlayer& music_;
+};
+
+// Whether the key is held now, by SDL's keyboard state as of the last pump.
+bool KeyHeld(SDL_Keycode key) {
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+  return code > SDL_SCANCODE_UNKNOWN && code < count && state[code] != 0;
 }
+
+// Every texture, loaded before the music starts; an unreadable image ends
+// the process with its name and the reason.
+ShowTextures LoadShowTextures(GlWindow& window) {
+  ShowTextures textures;
+  textures.bg_texture = window.LoadTgaTexture(kBackgroundFile);
+  textures.bg2_texture = window.LoadTgaTexture(kBackground2File);
+  char slide_name[sizeof kSlideNameTemplate];
+  for (int i = 0; i < kSlideCount; ++i) {
+    SDL_memcpy(slide_name, kSlideNameTemplate, sizeof slide_name);
+    slide_name[1] = char('1' + i);
+    textures.slide_textures[i] = window.LoadTgaTexture(slide_name);
+  }
+  textures.noise_texture = CreateNoiseTexture();
+  return textures;
+}
+
+// Draws frames in step with the music until the window is asked to close
+// (or a stop signal arrives) or the music passes the show's end.
+void RunFrameLoop(GlWindow& window, const MusicPlayer& music, SceneSchedule& schedule,
+                  HSTREAM sfx_stream) {
+  if (StopRequested()) quit = 1;
+  if (quit != 0) return;
+  do {
+    window.PumpMessage();
+    if (StopRequested()) quit = 1;  // ends the show like a window close
+    ClearShowFrame();
+    const int32_t t = music.PositionMs();
+    // Holding Space restarts the effect from its beginning every frame.
+    if (sfx_stream != 0 && KeyHeld(SDLK_SPACE)) BASS_StreamPlay(sfx_stream, 1, 0);
+    DrawShowFrame(schedule, t, KeyHeld(SDLK_h));
+    if (IsPastShowEnd(t)) break;  // the last frame is not presented
+    window.SwapFrame();
+  } while (quit == 0);
+}
+
+}  // namespace
+
+int RunShow() {
+  const ViewerAnswer answer = AskViewer();
+  if (answer == ViewerAnswer::kCancel) return 0;
+
+  // From here on, SIGINT and SIGTERM close the show like its window.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  InstallStopSignalHandlers();
+  {
+    // Built in this order, released in reverse: the music before the window.
+    GlWindow window(answer == ViewerAnswer::kYes);
+    MusicPlayer music(kSongFile, window.window());
+    // A missing effect is no error: Space then does nothing.
+    const HSTREAM sfx_stream = BASS_StreamCreateFile(0, kEffectFile, 0, 0, 0);
+    const ShowTextures textures = LoadShowTextures(window);
+    MusicSpectrum spectrum(music);
+    SceneSchedule schedule(textures, spectrum);
+
+    music.Play();
+    RunFrameLoop(window, music, schedule, sfx_stream);
+  }
+  SDL_Quit();
+  return 0;
+}
+
+}  // namespace zibo
