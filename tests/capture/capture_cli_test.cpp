@@ -64,6 +64,14 @@ TEST(CaptureCli, MissingMediaFailsWithTheFileNamed) {
   EXPECT_NE(stat(music_only.File("x.png").c_str(), &info), 0);
 }
 
+TEST(CaptureCli, NoGlFailsSayingSo) {
+  TempDir temp;
+  const RunResult run = RunCapture({"--at", "1000", "--out", temp.File("x.png"), "--media", MediaDir()},
+                                   {"SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "zibo-capture: offscreen GL")) << run.err;
+}
+
 TEST(CaptureCli, UndecodableMusicFails) {
   TempDir dir;
   const std::string command = "printf 'not music at all' > '" + dir.File("disco.mp3") + "'";

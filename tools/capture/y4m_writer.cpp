@@ -8,18 +8,19 @@ constexpr size_t kFrameTagSize = sizeof kFrameTag - 1;
 
 }  // namespace
 
-// Integer BT.601 coefficients scaled by 256 (studio range), with rounding.
-// The biases keep every intermediate value non-negative before the shift.
+// BT.601 studio range with coefficients scaled by 65536 / 255 (luma) and
+// 65536 / 255 / 4 (chroma from 2x2 sums), rounded to nearest. The biases
+// keep every intermediate value non-negative before the shift.
 uint8_t LumaOf(int r, int g, int b) {
-  return uint8_t(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+  return uint8_t(((16829 * r + 33039 * g + 6416 * b + 32768) >> 16) + 16);
 }
 
 uint8_t BlueDifferenceOf4(int r4, int g4, int b4) {
-  return uint8_t((-38 * r4 - 74 * g4 + 112 * b4 + 128 * 1024 + 512) >> 10);
+  return uint8_t((-9714 * r4 - 19070 * g4 + 28784 * b4 + (128 << 18) + (1 << 17)) >> 18);
 }
 
 uint8_t RedDifferenceOf4(int r4, int g4, int b4) {
-  return uint8_t((112 * r4 - 94 * g4 - 18 * b4 + 128 * 1024 + 512) >> 10);
+  return uint8_t((28784 * r4 - 24103 * g4 - 4681 * b4 + (128 << 18) + (1 << 17)) >> 18);
 }
 
 std::string Y4mStreamHeader(int width, int height, FrameRate rate) {
