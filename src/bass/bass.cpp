@@ -1,16 +1,216 @@
-// Placeholder: the audio library is being written.
+// The twelve public calls: argument checks, error codes, and the glue
+// between the stream table, the output device and the spectrum.
 #include "bass/bass.h"
-extern "C" {
-BOOL BASS_Init(int, DWORD, DWORD, void*) { return 0; }
-HSTREAM BASS_StreamCreateFile(BOOL, const void*, DWORD, DWORD, DWORD) { return 0; }
-BOOL BASS_Start(void) { return 0; }
-BOOL BASS_StreamPlay(HSTREAM, BOOL, DWORD) { return 0; }
-QWORD BASS_ChannelGetPosition(DWORD) { return 0; }
-double BASS_ChannelBytes2Seconds(DWORD, QWORD) { return 0; }
-DWORD BASS_ChannelGetData(DWORD, void*, DWORD) { return DWORD(-1); }
-BOOL BASS_ChannelStop(DWORD) { return 0; }
-BOOL BASS_Stop(void) { return 0; }
-void BASS_StreamFree(HSTREAM) {}
-void BASS_Free(void) {}
-int BASS_ErrorGetCode(void) { return BASS_ERROR_UNKNOWN; }
+
+#include <algorithm>
+#include <new>
+
+#include "bass/bass_diagnostics.h"
+#include "bass/bass_error.h"
+#include "bass/output_device.h"
+#include "bass/spectrum.h"
+#include "bass/stream_table.h"
+
+namespace zibo::bass {
+namespace {
+
+constexpr int kBytesPerFrame = 4;  // positions count 16-bit stereo bytes
+constexpr DWORD kMinRate = 8000;
+constexpr DWORD kMaxRate = 192000;
+constexpr DWORD kFftBytes = zibo::kFftBins * sizeof(float);
+
+struct Library {
+  bool initialised = false;
+  OutputDevice device;
+  StreamTable streams;
+};
+
+// Never destroyed: the audio thread must not outlive the object it reads,
+// and BASS_Free is the one orderly way down.
+Library& Lib() {
+  static Library* lib = new Library;
+  return *lib;
 }
+
+// The live stream for `handle`, recording INIT or HANDLE when there is none.
+Stream* FindStream(DWORD handle) {
+  Library& lib = Lib();
+  if (!lib.initialised) {
+    SetError(BASS_ERROR_INIT);
+    return nullptr;
+  }
+  Stream* s = lib.streams.Find(handle);
+  if (!s) SetError(BASS_ERROR_HANDLE);
+  return s;
+}
+
+// The stream frame being heard now, never less than one already reported
+// since the stream was last restarted.
+int64_t HeardStreamFrame(Stream* s) {
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  int64_t frame = StreamFrameHeard(*s, device.HeardFrame());
+  device.Unlock();
+  frame = std::max(frame, s->last_reported);
+  s->last_reported = frame;
+  return frame;
+}
+
+}  // namespace
+
+uint64_t FramesHandedToDevice() {
+  Library& lib = Lib();
+  if (!lib.initialised) return 0;
+  lib.device.Lock();
+  int64_t handed = lib.device.FramesHanded();
+  lib.device.Unlock();
+  return uint64_t(handed);
+}
+
+}  // namespace zibo::bass
+
+using namespace zibo::bass;
+
+extern "C" {
+
+BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
+  Library& lib = Lib();
+  if (lib.initialised) return Fail(BASS_ERROR_ALREADY);
+  if (freq < kMinRate || freq > kMaxRate) return Fail(BASS_ERROR_ILLPARAM);
+  int code = lib.device.Open(device, int(freq), &lib.streams);
+  if (code != BASS_OK) return Fail(code);
+  lib.initialised = true;
+  SetError(BASS_OK);
+  return 1;
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
+                              DWORD /*flags*/) {
+  Library& lib = Lib();
+  if (!lib.initialised) return Fail(BASS_ERROR_INIT);
+  if (mem || !file) return Fail(BASS_ERROR_ILLPARAM);
+  if (offset != 0 || length != 0) return Fail(BASS_ERROR_NOTAVAIL);
+  int slot = lib.streams.FreeSlot();
+  if (slot < 0) return Fail(BASS_ERROR_MEM);
+  Stream* stream = new (std::nothrow) Stream;
+  if (!stream) return Fail(BASS_ERROR_MEM);
+  int code = zibo::DecodeAudioFile(static_cast<const char*>(file), lib.device.rate(),
+                                   Mixer::kChannels, &stream->audio);
+  if (code != BASS_OK) {
+    delete stream;
+    return Fail(code);
+  }
+  lib.device.Lock();
+  HSTREAM handle = lib.streams.Put(slot, stream);
+  lib.device.Unlock();
+  SetError(BASS_OK);
+  return handle;
+}
+
+BOOL BASS_Start(void) {
+  Library& lib = Lib();
+  if (!lib.initialised) return Fail(BASS_ERROR_INIT);
+  lib.device.Start();
+  SetError(BASS_OK);
+  return 1;
+}
+
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD /*flags*/) {
+  Stream* s = FindStream(handle);
+  if (!s) return 0;
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  if (flush || !s->playing) {
+    int64_t heard = device.HeardFrame();
+    s->start_frame = flush ? 0 : std::max(StreamFrameHeard(*s, heard), s->last_reported);
+    s->playing = true;
+    s->start_pending = device.mixes();
+    s->anchor_device_frame = heard;
+    s->last_reported = s->start_frame;
+  }
+  device.Unlock();
+  SetError(BASS_OK);
+  return 1;
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle) {
+  Stream* s = FindStream(handle);
+  if (!s) return QWORD(-1);
+  QWORD bytes = QWORD(HeardStreamFrame(s)) * kBytesPerFrame;
+  SetError(BASS_OK);
+  return bytes;
+}
+
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
+  if (!FindStream(handle)) return -1;
+  SetError(BASS_OK);
+  return double(pos) / (double(Lib().device.rate()) * kBytesPerFrame);
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+  if (!buffer || length != BASS_DATA_FFT512) return Fail(BASS_ERROR_ILLPARAM), DWORD(-1);
+  float* out = static_cast<float*>(buffer);
+  std::fill(out, out + zibo::kFftBins, 0.0f);
+  Stream* s = FindStream(handle);
+  if (!s) return DWORD(-1);
+  int64_t frame = HeardStreamFrame(s);
+  zibo::ComputeSpectrumAt(s->audio.samples.data(), s->audio.frames(), s->audio.channels, frame,
+                          out);
+  SetError(BASS_OK);
+  return kFftBytes;
+}
+
+BOOL BASS_ChannelStop(DWORD handle) {
+  Stream* s = FindStream(handle);
+  if (!s) return 0;
+  int64_t frame = HeardStreamFrame(s);
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  s->start_frame = frame;  // the position stays where it was heard last
+  s->playing = false;
+  s->start_pending = false;
+  device.Unlock();
+  SetError(BASS_OK);
+  return 1;
+}
+
+BOOL BASS_Stop(void) {
+  Library& lib = Lib();
+  if (!lib.initialised) return Fail(BASS_ERROR_INIT);
+  lib.device.Stop();
+  SetError(BASS_OK);
+  return 1;
+}
+
+void BASS_StreamFree(HSTREAM handle) {
+  Library& lib = Lib();
+  if (!lib.initialised) {
+    SetError(BASS_ERROR_INIT);
+    return;
+  }
+  lib.device.Lock();
+  Stream* s = lib.streams.Take(handle);
+  lib.device.Unlock();
+  if (!s) {
+    SetError(BASS_ERROR_HANDLE);
+    return;
+  }
+  delete s;  // outside the lock: the mixer no longer sees it
+  SetError(BASS_OK);
+}
+
+void BASS_Free(void) {
+  Library& lib = Lib();
+  if (!lib.initialised) {
+    SetError(BASS_ERROR_INIT);
+    return;
+  }
+  lib.device.Close();  // no callback runs after this
+  for (int i = 0; i < StreamTable::kSlots; ++i) delete lib.streams.TakeSlot(i);
+  lib.initialised = false;
+  SetError(BASS_OK);
+}
+
+int BASS_ErrorGetCode(void) { return LastError(); }
+
+}  // extern "C"

@@ -1,7 +1,123 @@
-// Placeholder: the schedule is being written.
 #include "scenes/scene_schedule.h"
+
+#include <GL/gl.h>
+
+#include "scenes/dancer.h"
+#include "scenes/primitives.h"
+
 namespace zibo {
-int SceneRowAt(int32_t) { return 0; }
-bool IsPastShowEnd(int32_t t) { return double(float(t)) > double(kShowEndMs); }
-void SceneSchedule::Draw(int32_t, bool) {}
+namespace {
+
+// A whole number of beats at 140 BPM, in single-precision milliseconds.
+constexpr float BeatMs(int beats) { return float(beats * 60000.0 / 140.0); }
+
+// Row i spans (kRowBounds[i - 1], kRowBounds[i]]: lower bound excluded,
+// upper included.
+constexpr float kRowBounds[] = {
+    BeatMs(0),   BeatMs(40),  BeatMs(50),  BeatMs(70),  BeatMs(90),  BeatMs(110), BeatMs(130),
+    BeatMs(170), BeatMs(190), BeatMs(210), BeatMs(220), BeatMs(260), BeatMs(300)};
+constexpr int kRows = 12;
+static_assert(kRowBounds[kRows] == kShowEndMs, "the last row ends with the show");
+
+// The slide shown by each plain slide row (3, 4, 5, 6, 8 and 10).
+constexpr int kSlideOfRow[kRows + 1] = {-1, -1, -1, 0, 1, 2, 3, -1, 4, -1, 5, -1, -1};
+
+constexpr float kBarFillEndMs = BeatMs(40);
+constexpr float kBarEmptyMs = BeatMs(10);
+
+// One of the noise scene's additive layers: its tint, where its alpha comes
+// from in the spectrum, and how fast its pattern jumps.
+struct NoiseLayer {
+  float r, g, b;
+  float probe;       // fraction of the 512-point spectrum
+  double scale;      // alpha = offset + scale * magnitude
+  double offset;
+  int32_t phase_per_ms;
+};
+constexpr NoiseLayer kNoiseLayers[] = {
+    {1, 0, 0, 0.11f, 100.0, 0.0, 1},
+    {0, 1, 0, 0.45f, 100.0, 0.0, 2},
+    {0, 0, 1, 0.1f, -1000.0, 1.0, 4},
+    {1, 1, 0, 0.4f, 100.0, 0.0, 6},
+    {0, 1, 0, 0.35f, -40000.0, 1.0, 8},
+};
+
+// The dancer over a background that switches every `period` ms: odd
+// quotients show bg, even ones bg2.
+void DrawDancerScene(const ShowTextures& textures, int32_t t, int32_t period, int flipped,
+                     bool h_down) {
+  DrawFullscreenQuad((t / period) % 2 ? textures.bg_texture : textures.bg2_texture);
+  DrawDancer(t, flipped, h_down);
 }
+
+}  // namespace
+
+int SceneRowAt(int32_t t) {
+  const double tf = float(t);
+  for (int row = 1; row <= kRows; ++row) {
+    if (tf > double(kRowBounds[row - 1]) && tf <= double(kRowBounds[row])) return row;
+  }
+  return 0;
+}
+
+bool IsPastShowEnd(int32_t t) { return double(float(t)) > double(kShowEndMs); }
+
+int LoadingBarStep(int32_t t) {
+  return int(double(float(t)) / double(kBarFillEndMs) * 16.0);
+}
+
+float LoadingBarFill(int32_t t) { return float(LoadingBarStep(t) * 0.0625); }
+
+float EmptyingBarFill(int32_t t) {
+  return float(1.0 - (double(float(t)) - double(kBarFillEndMs)) / double(kBarEmptyMs));
+}
+
+void SceneSchedule::Draw(int32_t t, bool h_down) {
+  const int row = SceneRowAt(t);
+  switch (row) {
+    case 1:
+      DrawProgressBar(LoadingBarFill(t));
+      break;
+    case 2:
+      DrawProgressBar(EmptyingBarFill(t));
+      break;
+    case 7:
+      DrawDancerScene(textures_, t, 1071, 0, h_down);
+      break;
+    case 9:
+      DrawDancerScene(textures_, t, 535, 1, h_down);
+      break;
+    case 11:
+      // Five layers added onto the cleared frame, each weighted by its alpha.
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      for (const NoiseLayer& layer : kNoiseLayers) {
+        const float m = spectrum_.SpectrumAt(layer.probe);
+        const float alpha = float(layer.offset + layer.scale * double(m));
+        glColor4f(layer.r, layer.g, layer.b, alpha);
+        DrawNoiseLayer(textures_.noise_texture, layer.phase_per_ms * t);
+      }
+      glDisable(GL_BLEND);
+      break;
+    case 12:
+      glDisable(GL_BLEND);
+      DrawFullscreenQuad(textures_.slide_textures[6]);
+      // Inverted for the first 50 ms of every 100: white source, factors
+      // (1 - dst) and (1 - src) give 1 - dst in every channel.
+      if (t % 100 < 50) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_SRC_COLOR);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        DrawFullscreenQuad(0);
+        glDisable(GL_BLEND);
+      }
+      break;
+    case 0:
+      break;  // before the first beat or after the last: the cleared frame
+    default:
+      DrawFullscreenQuad(textures_.slide_textures[kSlideOfRow[row]]);
+      break;
+  }
+}
+
+}  // namespace zibo

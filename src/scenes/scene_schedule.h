@@ -35,6 +35,13 @@ int SceneRowAt(int32_t t);
 // True when float(t) is past the show's end.
 bool IsPastShowEnd(int32_t t);
 
+// The loading bar of row 1: step int(float(t) / 40 beats * 16) at double
+// precision (0..15 within the row), drawn step / 16 full.
+int LoadingBarStep(int32_t t);
+float LoadingBarFill(int32_t t);
+// The bar of row 2: 1 - (float(t) - 40 beats) / 10 beats, emptying smoothly.
+float EmptyingBarFill(int32_t t);
+
 class SceneSchedule {
  public:
   // Both are borrowed and must outlive the schedule.

@@ -121,7 +121,11 @@ class TgaFile : public ::testing::Test {
   std::string Write(const char* name, const std::vector<uint8_t>& bytes) {
     std::string path = dir_ + "/" + name;
     FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    EXPECT_NE(f, nullptr) << path;
+    if (!f) return path;
+    if (!bytes.empty()) {
+      EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
     std::fclose(f);
     return path;
   }

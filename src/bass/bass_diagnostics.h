@@ -1,0 +1,17 @@
+// bass_diagnostics.h - figures about the audio library for benchmarks.
+//
+// Not part of the show's interface. Show's thread only.
+#ifndef ZIBO_BASS_BASS_DIAGNOSTICS_H
+#define ZIBO_BASS_BASS_DIAGNOSTICS_H
+
+#include <cstdint>
+
+namespace zibo::bass {
+
+// Output frames handed to the device so far (0 before BASS_Init): the naive
+// clock that ignores latency and runs in whole callback blocks.
+uint64_t FramesHandedToDevice();
+
+}  // namespace zibo::bass
+
+#endif

@@ -1,0 +1,68 @@
+#include "bass/output_clock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace zibo::bass {
+namespace {
+// Loop bandwidth in Hz: low enough to average out scheduling jitter of a few
+// milliseconds, high enough to lock onto the device's true rate in well
+// under a second.
+constexpr double kBandwidthHz = 0.5;
+constexpr double kPi = 3.14159265358979323846;
+}  // namespace
+
+double MonotonicSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void OutputClock::Reset(int rate, int block_frames) {
+  rate_ = rate > 0 ? rate : 44100;
+  block_frames_ = block_frames > 0 ? block_frames : 1024;
+  locked_ = false;
+}
+
+void OutputClock::OnBlock(int64_t first, int frames, double now) {
+  if (frames <= 0) return;
+  const double nominal = double(frames) / rate_;
+  if (!locked_) {
+    // First block after a (re)start: trust the nominal rate.
+    locked_ = true;
+    period_ = nominal;
+    t0_ = now;
+    t1_ = now + period_;
+  } else {
+    double expected_period = period_ * frames / std::max(frames_, 1);
+    double error = now - t1_;
+    if (std::fabs(error) > 2 * expected_period) {
+      // The device runs far from the nominal rate (or stalled): restart the
+      // loop from the measured interval rather than creep towards it.
+      double measured = now - raw_last_;
+      period_ = measured > 0 ? measured : nominal;
+      t0_ = now;
+      t1_ = now + period_;
+    } else {
+      double omega = 2 * kPi * kBandwidthHz * expected_period;
+      t0_ = t1_;
+      t1_ += std::sqrt(2.0) * omega * error + expected_period;
+      period_ = expected_period + omega * omega * error;
+      if (t1_ <= t0_) t1_ = t0_ + nominal;  // never let time run backwards
+    }
+  }
+  raw_last_ = now;
+  first_ = first;
+  frames_ = frames;
+}
+
+int64_t OutputClock::HeardFrame(double now, int64_t fallback) const {
+  if (!locked_) return fallback;
+  const int64_t handed = first_ + frames_;
+  double progress = (now - t0_) / (t1_ - t0_) * frames_;
+  double heard = double(first_) + progress - block_frames_;
+  int64_t frame = int64_t(std::floor(heard));
+  return std::min(frame, handed);
+}
+
+}  // namespace zibo::bass
