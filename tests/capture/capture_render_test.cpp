@@ -31,7 +31,7 @@ namespace {
 class FixedPositionSpectrum : public SpectrumSource {
  public:
   explicit FixedPositionSpectrum(const DecodedAudio& music) : music_(music) {}
-  void SetPositionMs(int32_t ms) { first_frame_ = (long long)ms * music_.rate / 1000; }
+  void SetPositionMs(int32_t ms) { first_frame_ = FirstFrameAtMs(ms, music_.rate); }
   float SpectrumAt(float fraction) override {
     float bins[kFftBins];
     ComputeSpectrumAt(music_.samples.data(), music_.frames(), music_.channels, first_frame_,

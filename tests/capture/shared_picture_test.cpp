@@ -1,5 +1,7 @@
 #include "shared_picture.h"
 
+#include "scenes/scene_schedule.h"
+
 #include <gtest/gtest.h>
 
 namespace zibo {

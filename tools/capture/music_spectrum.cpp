@@ -2,14 +2,6 @@
 
 namespace zibo {
 
-long long MusicSpectrum::FirstFrameAt(int32_t ms, int rate) {
-  const long long scaled = (long long)ms * rate;
-  // Floor division, also for times before the music starts.
-  long long frame = scaled / 1000;
-  if (scaled % 1000 != 0 && scaled < 0) --frame;
-  return frame;
-}
-
 void MusicSpectrum::SetTimeMs(int32_t ms) {
   if (ms != ms_) computed_ = false;
   ms_ = ms;
@@ -20,7 +12,7 @@ float MusicSpectrum::SpectrumAt(float fraction) {
   if (index < 0 || index >= kFftBins) return 0.0f;
   if (!computed_) {
     ComputeSpectrumAt(music_.samples.data(), music_.frames(), music_.channels,
-                      FirstFrameAt(ms_, music_.rate), bins_);
+                      FirstFrameAtMs(ms_, music_.rate), bins_);
     computed_ = true;
   }
   return bins_[index];

@@ -1,9 +1,10 @@
 // music_spectrum.h - the noise scene's spectrum, taken from the decoded
 // music at a fixed time instead of from a playing stream.
 //
-// For music time ms the 512 samples start at frame floor(ms * rate / 1000),
-// where the live audio library's spectrum starts when its position is ms,
-// and go through the same FFT (spectrum.h). The spectrum is computed once
+// For music time ms the 512 samples start at the first frame that the live
+// audio library's clock reads as ms (FirstFrameAtMs), where its spectrum
+// starts when the show reads that time, and go through the same FFT
+// (spectrum.h). The spectrum is computed once
 // per time, on the first probe, and every probe of that time reads it, so
 // a time always gives the same numbers. Borrows the decoded music. One
 // thread (the renderer's).
@@ -27,9 +28,6 @@ class MusicSpectrum : public SpectrumSource {
 
   // Magnitude of bin int(fraction * 512); 0 outside the 256 bins.
   float SpectrumAt(float fraction) override;
-
-  // The first sample frame of the FFT window for music time ms.
-  static long long FirstFrameAt(int32_t ms, int rate);
 
  private:
   const DecodedAudio& music_;

@@ -5,24 +5,16 @@
 namespace zibo {
 namespace {
 
-// Upper bound of the filling bar's row: 40 beats in single precision.
-constexpr double kBarFillEndMs = 17142.857421875;
-
 constexpr uint32_t kNothingDrawn = 1;
 
 }  // namespace
-
-int LoadingBarStep(int32_t t) {
-  // Divided first, then multiplied, in double precision, as the schedule does.
-  return int(double(float(t)) / kBarFillEndMs * 16.0);
-}
 
 uint32_t SharedPictureKey(int32_t t) {
   const int row = SceneRowAt(t);
   switch (row) {
     case 0:
       return kNothingDrawn;
-    case 1:
+    case 1:  // drawn LoadingBarStep(t) / 16 full
       return 100 + uint32_t(LoadingBarStep(t));
     case 3:
     case 4:

@@ -18,9 +18,6 @@ namespace zibo {
 // draws exactly the same picture (for the same size and held keys).
 uint32_t SharedPictureKey(int32_t t);
 
-// The loading bar's step (0 to 15) for a time in the filling row.
-int LoadingBarStep(int32_t t);
-
 }  // namespace zibo
 
 #endif
