@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 #include "bass/bass_diagnostics.h"
 #include "bass/bass_error.h"
@@ -94,9 +95,11 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
   if (slot < 0) return Fail(BASS_ERROR_MEM);
   Stream* stream = new (std::nothrow) Stream;
   if (!stream) return Fail(BASS_ERROR_MEM);
+  std::string why;
   int code = zibo::DecodeAudioFile(static_cast<const char*>(file), lib.device.rate(),
-                                   Mixer::kChannels, &stream->audio);
+                                   Mixer::kChannels, &stream->audio, &why);
   if (code != BASS_OK) {
+    SetErrorDetail("%s", why.c_str());
     delete stream;
     return Fail(code);
   }

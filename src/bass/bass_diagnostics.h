@@ -12,6 +12,9 @@ namespace zibo::bass {
 // clock that ignores latency and runs in whole callback blocks.
 uint64_t FramesHandedToDevice();
 
+// Why the last failing platform call failed, in words; "" if none did.
+const char* LastErrorDetail();
+
 }  // namespace zibo::bass
 
 #endif

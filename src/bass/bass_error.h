@@ -11,6 +11,11 @@ namespace zibo::bass {
 void SetError(int code);
 int LastError();
 
+// Why the last platform call failed, in words (what was asked, what came
+// back), for diagnostics; "" when nothing failed yet.
+void SetErrorDetail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+const char* LastErrorDetail();
+
 // Records `code` and returns 0, for the common "fail this call" path.
 inline int Fail(int code) {
   SetError(code);

@@ -6,8 +6,9 @@
 namespace zibo::bass {
 
 int16_t FloatToS16(float x) {
+  if (std::isnan(x)) return 0;
   float scaled = x * 32768.0f;
-  if (!(scaled > -32768.0f)) return -32768;  // also catches NaN
+  if (scaled <= -32768.0f) return -32768;
   if (scaled >= 32767.0f) return 32767;
   return int16_t(std::lrintf(scaled));
 }

@@ -34,7 +34,7 @@ class Mixer {
 };
 
 // The 16-bit sample for float `x`: scaled by 32768, rounded to nearest,
-// clipped to [-32768, 32767]. 16-bit sources decoded to float come back
+// clipped to [-32768, 32767]; NaN is silence. 16-bit sources decoded to float come back
 // unchanged.
 int16_t FloatToS16(float x);
 

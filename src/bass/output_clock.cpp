@@ -6,10 +6,11 @@
 
 namespace zibo::bass {
 namespace {
-// Loop bandwidth in Hz: low enough to average out scheduling jitter of a few
-// milliseconds, high enough to lock onto the device's true rate in well
-// under a second.
-constexpr double kBandwidthHz = 0.5;
+// Loop bandwidth in Hz: wide at first, to lock onto the device's true rate
+// quickly, then narrowing so that scheduling jitter of a few milliseconds is
+// averaged away.
+constexpr double kWideBandwidthHz = 1.0;
+constexpr double kNarrowBandwidthHz = 0.2;
 constexpr double kPi = 3.14159265358979323846;
 }  // namespace
 
@@ -31,27 +32,38 @@ void OutputClock::OnBlock(int64_t first, int frames, double now) {
     // First block after a (re)start: trust the nominal rate.
     locked_ = true;
     period_ = nominal;
+    locked_since_ = now;
+    frames_since_lock_ = 0;
     t0_ = now;
     t1_ = now + period_;
   } else {
     double expected_period = period_ * frames / std::max(frames_, 1);
     double error = now - t1_;
-    if (std::fabs(error) > 2 * expected_period) {
-      // The device runs far from the nominal rate (or stalled): restart the
-      // loop from the measured interval rather than creep towards it.
-      double measured = now - raw_last_;
-      period_ = measured > 0 ? measured : nominal;
+    if (error > 2 * expected_period) {
+      // A stall: the device resumes later, at its old rate. Take the new
+      // phase at once rather than run ahead of it while creeping back.
+      t0_ = now;
+      t1_ = now + expected_period;
+      period_ = expected_period;
+    } else if (error < -expected_period) {
+      // Blocks come far faster than we think (a device that does not pace
+      // itself in real time): restart from the average rate so far.
+      double average = (now - locked_since_) / double(frames_since_lock_) * frames;
+      period_ = average > 0 ? average : nominal;
       t0_ = now;
       t1_ = now + period_;
     } else {
-      double omega = 2 * kPi * kBandwidthHz * expected_period;
+      double locked_for = now - locked_since_;
+      double bandwidth =
+          std::max(kNarrowBandwidthHz, kWideBandwidthHz / (1 + locked_for));
+      double omega = 2 * kPi * bandwidth * expected_period;
       t0_ = t1_;
       t1_ += std::sqrt(2.0) * omega * error + expected_period;
       period_ = expected_period + omega * omega * error;
       if (t1_ <= t0_) t1_ = t0_ + nominal;  // never let time run backwards
     }
   }
-  raw_last_ = now;
+  frames_since_lock_ += frames;
   first_ = first;
   frames_ = frames;
 }

@@ -45,7 +45,8 @@ class OutputClock {
   double t0_ = 0;         // filtered time of the latest block
   double t1_ = 0;         // predicted time of the next block
   double period_ = 0;     // filtered time per block
-  double raw_last_ = 0;   // unfiltered time of the latest block
+  double locked_since_ = 0;       // when the loop last (re)started
+  int64_t frames_since_lock_ = 0;  // frames handed since then
 };
 
 }  // namespace zibo::bass

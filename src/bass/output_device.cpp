@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bass/bass.h"
+#include "bass/bass_error.h"
 
 namespace zibo::bass {
 
@@ -28,7 +29,7 @@ int OutputDevice::Open(int device, int rate, StreamTable* table) {
 
 int OutputDevice::OpenSdl(int rate) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    SDL_Log("audio: SDL audio initialisation failed: %s", SDL_GetError());
+    SetErrorDetail("SDL audio initialisation failed: %s", SDL_GetError());
     return BASS_ERROR_DRIVER;
   }
   mixer_.Reserve(kBlockFrames);
@@ -46,8 +47,8 @@ int OutputDevice::OpenSdl(int rate) {
   // callback always sees 16-bit stereo at `rate`.
   sdl_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (sdl_device_ == 0) {
-    SDL_Log("audio: opening the default output (%d Hz, 16-bit stereo) failed: %s", rate,
-            SDL_GetError());
+    SetErrorDetail("opening the default SDL output at %d Hz, 16-bit stereo, failed: %s", rate,
+                   SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return BASS_ERROR_DRIVER;
   }

@@ -8,6 +8,10 @@
 // output runs from Open on; Stop pauses it (the clock stands still) and
 // Start resumes it.
 //
+// Why the SDL output could not be opened goes to the error detail
+// (bass_diagnostics.h), not to the terminal: the caller's fallback to the
+// no-sound device is meant to be silent.
+//
 // Threads: everything except the callback is called from the show's thread.
 // The stream table and the clock are shared with the callback; touch them
 // only between Lock and Unlock (SDL's audio device lock, held briefly).

@@ -84,21 +84,27 @@ bool ReadTgaFile(const char* path, TgaImage* out, std::string* error) {
     return fail(std::strerror(EISDIR));
   }
   // Read in bulk, but no further than the header's pixel data reaches: the
-  // file may be shorter (missing pixels read as zero) or carry trailing bytes.
-  std::string bytes(kTgaHeaderSize, '\0');
-  bytes.resize(std::fread(&bytes[0], 1, kTgaHeaderSize, file));
-  if (bytes.size() == kTgaHeaderSize) {
-    const auto* h = reinterpret_cast<const uint8_t*>(bytes.data());
-    const uint64_t pixels = uint64_t(ReadLe16(h + 12)) * ReadLe16(h + 14);
-    if (pixels * 4 <= 0xFFFFFFFFull) {
-      const size_t wanted = kTgaHeaderSize + size_t(pixels) * 3;
-      char chunk[1 << 16];
-      while (bytes.size() < wanted) {
-        const size_t ask = std::min(sizeof chunk, wanted - bytes.size());
-        const size_t got = std::fread(chunk, 1, ask, file);
-        if (got == 0) break;
-        bytes.append(chunk, got);
-      }
+  // file may be shorter (missing pixels read as zero) or carry trailing
+  // bytes. The file's size bounds the buffer, whatever the header claims.
+  uint8_t header[kTgaHeaderSize];
+  size_t have = std::fread(header, 1, kTgaHeaderSize, file);
+  std::unique_ptr<uint8_t[]> bytes;
+  if (have == kTgaHeaderSize) {
+    const uint64_t pixels = uint64_t(ReadLe16(header + 12)) * ReadLe16(header + 14);
+    const uint64_t on_disk = st.st_size > 0 ? uint64_t(st.st_size) : 0;
+    // Too large an image is refused by ParseTga; read only its header then.
+    const uint64_t wanted = pixels * 4 <= 0xFFFFFFFFull ? kTgaHeaderSize + pixels * 3 : 0;
+    const size_t size = size_t(std::max<uint64_t>(kTgaHeaderSize, std::min(wanted, on_disk)));
+    bytes.reset(new (std::nothrow) uint8_t[size]);
+    if (!bytes) {
+      std::fclose(file);
+      return fail("cannot allocate " + std::to_string(size) + " bytes to read the file");
+    }
+    std::memcpy(bytes.get(), header, kTgaHeaderSize);
+    while (have < size) {
+      const size_t got = std::fread(bytes.get() + have, 1, size - have, file);
+      if (got == 0) break;
+      have += got;
     }
   }
   const bool read_error = std::ferror(file) != 0;
@@ -106,9 +112,7 @@ bool ReadTgaFile(const char* path, TgaImage* out, std::string* error) {
   std::fclose(file);
   if (read_error) return fail(std::strerror(err));
   std::string reason;
-  if (!ParseTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, &reason)) {
-    return fail(reason);
-  }
+  if (!ParseTga(bytes ? bytes.get() : header, have, out, &reason)) return fail(reason);
   return true;
 }
 

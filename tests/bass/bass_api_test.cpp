@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "bass/bass_diagnostics.h"
 #include "bass_test_support.h"
 
 namespace zibo {
@@ -76,6 +78,8 @@ TEST_F(BassApiTest, DefaultDeviceFailsWhenNoOutputOpens) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   EXPECT_FALSE(BASS_Init(BASS_DEVICE_DEFAULT, 44100, 32, nullptr));
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DRIVER);
+  EXPECT_NE(std::string(bass::LastErrorDetail()).find("no-such-driver"), std::string::npos)
+      << bass::LastErrorDetail();
   unsetenv("SDL_AUDIODRIVER");
   InitNoSound();
 }
@@ -84,6 +88,8 @@ TEST_F(BassApiTest, StreamErrorsSayWhatWentWrong) {
   InitNoSound();
   EXPECT_EQ(BASS_StreamCreateFile(0, dir_.Path("missing.mp3").c_str(), 0, 0, 0), 0u);
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+  EXPECT_NE(std::string(bass::LastErrorDetail()).find("missing.mp3"), std::string::npos)
+      << bass::LastErrorDetail();
   ASSERT_TRUE(testing::WriteBytes(dir_.Path("text.mp3"), "not a song at all\n"));
   EXPECT_EQ(BASS_StreamCreateFile(0, dir_.Path("text.mp3").c_str(), 0, 0, 0), 0u);
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);

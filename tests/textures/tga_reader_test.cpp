@@ -141,6 +141,20 @@ TEST_F(TgaFile, ReadsAWholeFileAndIgnoresTrailingBytes) {
   EXPECT_EQ(Px(image, 0, 1), (std::vector<uint8_t>{4, 6, 5, 0}));
 }
 
+TEST_F(TgaFile, ReadsAShortFileWithZerosPastItsEnd) {
+  auto bytes = Header(300, 200);
+  for (int i = 0; i < 301 * 3 + 1; ++i) bytes.push_back(uint8_t(i % 251 + 1));
+  TgaImage image;
+  std::string error;
+  ASSERT_TRUE(ReadTgaFile(Write("short.tga", bytes).c_str(), &image, &error)) << error;
+  ASSERT_EQ(image.byte_size(), 300u * 200u * 4u);
+  EXPECT_EQ(Px(image, 0, 1), (std::vector<uint8_t>{uint8_t(900 % 251 + 1), uint8_t(902 % 251 + 1),
+                                                   uint8_t(901 % 251 + 1), 0}));
+  EXPECT_EQ(Px(image, 1, 1), (std::vector<uint8_t>{uint8_t(903 % 251 + 1), 0, 0, 0}));
+  EXPECT_EQ(Px(image, 2, 1), (std::vector<uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(Px(image, 299, 199), (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
 TEST_F(TgaFile, NamesTheFileAndTheReason) {
   TgaImage image;
   std::string error;
@@ -150,6 +164,12 @@ TEST_F(TgaFile, NamesTheFileAndTheReason) {
 
   EXPECT_FALSE(ReadTgaFile(dir_.c_str(), &image, &error));
   EXPECT_EQ(error, dir_ + ": Is a directory");
+
+  // A header promising more than memory can hold is refused without
+  // reading on.
+  std::string huge = Write("huge.tga", Header(65535, 65535));
+  EXPECT_FALSE(ReadTgaFile(huge.c_str(), &image, &error));
+  EXPECT_EQ(error.rfind(huge + ": image too large", 0), 0u) << error;
 
   std::string empty = Write("e.tga", {});
   EXPECT_FALSE(ReadTgaFile(empty.c_str(), &image, &error));

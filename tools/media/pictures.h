@@ -1,0 +1,28 @@
+// pictures.h - the show's nine pictures: two dance-floor backgrounds and the
+// seven slides in show order.
+//
+// Each picture is drawn on a fresh square image of `size` pixels (a power of
+// two) in the show's 800x600 screen coordinates, so that it looks right
+// once the show stretches it over its window. Deterministic: the same size
+// always gives the same pixels. Single-threaded.
+#ifndef ZIBO_TOOLS_MEDIA_PICTURES_H
+#define ZIBO_TOOLS_MEDIA_PICTURES_H
+
+#include <string>
+#include <vector>
+
+#include "rgb_image.h"
+
+namespace zibo::media {
+
+struct Picture {
+  std::string file_name;  // "bg.tga", "bg2.tga", "s1.tga" ... "s7.tga"
+  RgbImage image;
+};
+
+// All nine, in the order above.
+std::vector<Picture> MakePictures(int size);
+
+}  // namespace zibo::media
+
+#endif
