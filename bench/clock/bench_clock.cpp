@@ -7,6 +7,7 @@
 // the spread of the 60 Hz frame-to-frame steps, for the library's clock and
 // for a naive clock that counts the frames handed to the audio callback.
 // A second argument names a CSV file that receives every 1 kHz sample.
+#include <sched.h>
 #include <sndfile.h>
 #include <stdlib.h>
 
@@ -78,6 +79,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write %s\n", song.c_str());
     return 1;
   }
+  // Real-time scheduling where allowed (as audio threads get on a desktop),
+  // so that other work on a busy machine does not make the device itself
+  // wander; the figures say whether it was granted.
+  setenv("SDL_THREAD_FORCE_REALTIME_TIME_CRITICAL", "1", 1);
+  sched_param sampler_priority = {};
+  sampler_priority.sched_priority = 10;
+  bool realtime = sched_setscheduler(0, SCHED_FIFO, &sampler_priority) == 0;
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
   unsetenv("SDL_DISKAUDIODELAY");  // real-time pacing
@@ -152,12 +160,28 @@ int main(int argc, char** argv) {
   }
   std::printf("library clock behind the frames handed to the device by %.1f .. %.1f ms\n",
               lag_low, lag_high);
+  // The device's own regularity: when each new block was first seen (to
+  // within a sampling step), how far those moments lie from a straight
+  // line, and the longest time without a new block.
+  std::vector<ClockSample> blocks;
+  double longest_wait = 0;
+  for (size_t i = 1; i < naive.fast.size(); ++i) {
+    if (naive.fast[i].clock_ms == naive.fast[i - 1].clock_ms) continue;
+    if (!blocks.empty()) {
+      longest_wait = std::max(longest_wait, naive.fast[i].wall_ms - blocks.back().wall_ms);
+    }
+    blocks.push_back(naive.fast[i]);
+  }
+  std::printf("the device's blocks lie up to %.1f ms from a straight line; longest wait for a "
+              "block %.1f ms (nominal %.1f ms)\n",
+              zibo::bench::LargestLineDistance(blocks), longest_wait, 1024 * 1000.0 / kRate);
   double load = 0;
   if (FILE* f = std::fopen("/proc/loadavg", "r")) {
     if (std::fscanf(f, "%lf", &load) != 1) load = 0;
     std::fclose(f);
   }
-  std::printf("load average %.2f on %u cores\n", load, std::thread::hardware_concurrency());
+  std::printf("load average %.2f on %u cores, real-time scheduling %s\n", load,
+              std::thread::hardware_concurrency(), realtime ? "granted" : "refused");
   std::printf("(backward: steps back at 1 kHz and 60 Hz; line: largest distance from the "
               "least-squares line;\n step sd: std-dev of the 60 Hz steps; net sd: the same less "
               "the sampler's own timing jitter)\n");

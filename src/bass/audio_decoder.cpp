@@ -61,7 +61,8 @@ void AppendConverted(const float* in, size_t count, int in_channels, int out_cha
 // Opens `path` as a regular file for reading; returns the descriptor or -1
 // with `*error` set.
 int OpenRegularFile(const char* path, std::string* message, int* error) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO without a writer cannot hang us here.
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *error = Report(BASS_ERROR_FILEOPEN, message,
                     std::string("cannot open ") + path + ": " + std::strerror(errno));
@@ -71,6 +72,13 @@ int OpenRegularFile(const char* path, std::string* message, int* error) {
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
     *error = Report(BASS_ERROR_FILEOPEN, message, std::string(path) + " is not a regular file");
+    return -1;
+  }
+  int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    *error = Report(BASS_ERROR_FILEOPEN, message,
+                    std::string("cannot read ") + path + ": " + std::strerror(errno));
     return -1;
   }
   return fd;

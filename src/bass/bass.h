@@ -50,16 +50,21 @@ typedef DWORD HSTREAM;
 // BASS_ChannelGetData: 512-point FFT, 256 magnitudes written as floats.
 #define BASS_DATA_FFT512 0x80000000u
 
-// Opens the output device (see above) at `freq` Hz. `flags` and `win` are
-// accepted and unused. Fails with ALREADY when already initialised.
+// Opens the output device (see above) at `freq` Hz (8000..192000) and starts
+// it. `flags` and `win` are accepted and unused. Fails with ALREADY when
+// already initialised, DRIVER when no SDL output can be opened, DEVICE for
+// other device numbers; why a platform call failed is kept in words (see
+// bass_diagnostics.h).
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win);
 // Opens and fully decodes an audio file (MP3, Ogg Vorbis, WAV, FLAC) to the
 // output rate and channel count. `mem` must be 0; offset and length 0 mean
 // the whole file. Returns 0 on failure (FILEOPEN, FILEFORM, MEM, INIT...).
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
-// Starts (or resumes) the output.
+// Resumes the output after BASS_Stop (the output runs from BASS_Init on).
 BOOL BASS_Start(void);
-// Plays a stream; flush != 0 restarts it from the beginning.
+// Plays a stream; flush != 0 restarts it from the beginning, flush 0 leaves
+// a playing stream alone and resumes a stopped one where it stopped. On the
+// SDL output a start takes effect with the next block the device asks for.
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);
 // The position being heard now, in bytes of 16-bit stereo output.
 // Never decreases while playing; keeps advancing past the end of the data.
@@ -67,11 +72,15 @@ QWORD BASS_ChannelGetPosition(DWORD handle);
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
 // With BASS_DATA_FFT512: writes 256 floats to `buffer`, 2|X[k]|/512 of a
 // Hann-windowed FFT of the 512 mono samples being heard now; zeros on failure.
-// Returns the number of bytes written, or (DWORD)-1 on failure.
+// Returns the number of bytes written (1024), or (DWORD)-1 on failure; any
+// other `length` fails with ILLPARAM and leaves the buffer alone.
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+// Stops one stream; its position holds where it was heard last.
 BOOL BASS_ChannelStop(DWORD handle);
+// Pauses the output: every stream's clock stands still until BASS_Start.
 BOOL BASS_Stop(void);
 void BASS_StreamFree(HSTREAM handle);
+// Closes the output and frees every stream.
 void BASS_Free(void);
 int BASS_ErrorGetCode(void);
 

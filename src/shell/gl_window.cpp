@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include "shell/gl_state.h"
@@ -34,6 +35,16 @@ constexpr int kDepthSizes[] = {32, 24, 16};
   std::fputc('\n', stderr);
   va_end(args);
   FailAndExit("Damn", step, owner);
+}
+
+// Whether the video driver SDL chose shows a window to someone: true for a
+// real display, and for a display-less driver only when the user named it.
+bool VideoDriverCanShow() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0) return true;
+  const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  return wanted != nullptr && SDL_strcasecmp(wanted, driver) == 0;
 }
 
 // X servers report 24-bit depth in 32-bit pixels; that is the 32 bpp mode.
@@ -117,6 +128,13 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     FailStep("RegisterClass", nullptr, "SDL_InitSubSystem(SDL_INIT_VIDEO): %s", SDL_GetError());
   }
+  // Without any display SDL falls back to its display-less drivers, where
+  // the show would run unseen until its end; only take them when asked for.
+  if (!VideoDriverCanShow()) {
+    FailStep("RegisterClass", nullptr, "no display (SDL chose its \"%s\" driver; set "
+             "SDL_VIDEODRIVER=%s to run without one)", SDL_GetCurrentVideoDriver(),
+             SDL_GetCurrentVideoDriver());
+  }
 
   const int display = 0;
   SDL_DisplayMode show_mode{};
@@ -125,6 +143,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullscreen_) {
     show_mode = FindShowMode(display);
+    // Made fullscreen from the start, so window managers never see it framed.
+    flags |= SDL_WINDOW_FULLSCREEN;
   } else {
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) {
@@ -141,10 +161,9 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   window_ = CreateShowWindow(x, y, flags);
 
   if (fullscreen_) {
-    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0 ||
-        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) {
-      FailStep("ChangeDisplay", nullptr, "fullscreen at %dx%d: %s", show_mode.w, show_mode.h,
-               SDL_GetError());
+    if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0) {
+      FailStep("ChangeDisplay", nullptr, "SDL_SetWindowDisplayMode(%dx%d): %s", show_mode.w,
+               show_mode.h, SDL_GetError());
     }
     SDL_ShowCursor(SDL_DISABLE);
   }
@@ -186,10 +205,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
              "double buffer %d, depth %d",
              red, green, blue, double_buffer, depth);
   }
-  if (double_buffer != 1) {
-    // Display-less drivers draw into a single pbuffer; it only shows in place.
-    std::fprintf(stderr, "zibo: asked for a double-buffered drawable, got a single buffer\n");
-  }
+  // Display-less drivers draw into a single pbuffer, which is not swapped.
+  double_buffered_ = double_buffer == 1;
 
   SetInitialGlState(kWidth, kHeight);
   // Pacing by the display's retrace where the driver allows it; frames run
@@ -216,7 +233,15 @@ void GlWindow::PumpMessage() {
 
 void GlWindow::BeginScreenSpace() { zibo::BeginScreenSpace(); }
 
-void GlWindow::SwapFrame() { SDL_GL_SwapWindow(window_); }
+void GlWindow::SwapFrame() {
+  if (double_buffered_) {
+    SDL_GL_SwapWindow(window_);
+  } else {
+    // Swapping Mesa's EGL pbuffers frame after frame can hang the driver's
+    // teardown; there is nothing to swap anyway.
+    glFinish();
+  }
+}
 
 uint32_t GlWindow::CreateMipmappedTexture(int32_t width, int32_t height, const uint8_t* rgba) {
   return zibo::CreateMipmappedTexture(width, height, rgba);

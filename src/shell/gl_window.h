@@ -30,6 +30,9 @@ class GlWindow {
   // Takes and handles at most one pending event; never waits.
   void PumpMessage();
   void BeginScreenSpace();
+  // Presents the frame: a buffer swap, paced by the display where the
+  // driver allows it. A single-buffered drawable (display-less drivers)
+  // only has its drawing finished.
   void SwapFrame();
   uint32_t CreateMipmappedTexture(int32_t width, int32_t height, const uint8_t* rgba);
   // Reports an unreadable file under "Damn" and ends the process.
@@ -41,6 +44,7 @@ class GlWindow {
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;  // SDL_GLContext
   bool fullscreen_ = false;
+  bool double_buffered_ = true;
 };
 
 }  // namespace zibo

@@ -13,8 +13,8 @@ namespace {
 
 constexpr const char* kDriver = "offscreen";
 
-// Depth sizes tried in turn: the show asks for 32 bits; Mesa's EGL configs
-// usually stop at 24, so take the nearest one offered.
+// Depth sizes tried in turn: the show asks for 32 bits; drivers that stop
+// at 24 get the nearest one offered.
 constexpr int kDepthSizes[] = {32, 24, 16};
 
 std::string SdlFailure(const std::string& asked) {

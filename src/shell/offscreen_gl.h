@@ -5,8 +5,8 @@
 // requested size with an RGBA 8/8/8/8 context and a depth buffer (double
 // buffering is asked for; the driver's EGL pbuffer may give one buffer),
 // made current on the calling thread, with SetInitialGlState applied.
-// The depth buffer is 32 bits where offered, else the nearest size (Mesa:
-// 24). One instance per process at a time; it owns SDL's video subsystem
+// The depth buffer is 32 bits where offered (Mesa's llvmpipe does), else
+// the nearest size, 24 or 16. One instance per process at a time; it owns SDL's video subsystem
 // from Create to destruction. The thread that created it uses it.
 #ifndef ZIBO_SHELL_OFFSCREEN_GL_H
 #define ZIBO_SHELL_OFFSCREEN_GL_H

@@ -1,8 +1,8 @@
 #include "shell/stop_signals.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cerrno>
 #include <cstring>
 
 #include <signal.h>
@@ -23,7 +23,8 @@ bool InstallStopSignalHandlers() {
   std::memset(&action, 0, sizeof action);
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  // The handler is reset after the first signal, so a second one still kills.
+  // Interrupted system calls resume; the handler is reset after the first
+  // signal, so a second one still ends the process.
   action.sa_flags = SA_RESETHAND | SA_RESTART;
   bool ok = true;
   for (int signal_number : kStopSignals) {

@@ -1,7 +1,9 @@
 // texture_upload.h - turning pixels and image files into GL textures.
 //
-// Needs a current GL context. Textures are made once at start-up and never
-// deleted.
+// Needs a current GL context; called on the thread that owns it. Textures
+// are made once at start-up and never deleted; the caller owns the names.
+// A mipmap build that GLU refuses for a non-empty image is written to
+// standard error (the name is still returned, without an image).
 #ifndef ZIBO_TEXTURES_TEXTURE_UPLOAD_H
 #define ZIBO_TEXTURES_TEXTURE_UPLOAD_H
 

@@ -3,6 +3,7 @@
 #include "bass/audio_decoder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <string>
@@ -132,6 +133,10 @@ TEST_F(AudioDecoderTest, MissingFileIsFileOpen) {
   EXPECT_NE(message.find("nothing.mp3"), std::string::npos) << message;
   EXPECT_EQ(DecodeAudioFile(dir_.path().c_str(), 44100, 2, &audio), BASS_ERROR_FILEOPEN)
       << "a folder is not a file";
+  std::string fifo = dir_.Path("pipe.mp3");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(DecodeAudioFile(fifo.c_str(), 44100, 2, &audio), BASS_ERROR_FILEOPEN)
+      << "a pipe without a writer neither hangs nor counts as a song";
 }
 
 TEST_F(AudioDecoderTest, FilesThatAreNotAudioAreFileForm) {

@@ -82,6 +82,37 @@ TEST(OutputClockTest, TracksAnOffRateJitteryDeviceSmoothly) {
   EXPECT_EQ(backward, 0);
 }
 
+// Drivers that keep two or three blocks queued ask for them all at once when
+// they start; the clock must settle on the real rate, not the burst's.
+TEST(OutputClockTest, SettlesAfterAStartUpBurst) {
+  for (int burst : {2, 3}) {
+    SimulatedDevice device;
+    device.jitter = 0.001;
+    for (int n = 0; n < burst; ++n) {
+      device.clock.OnBlock(device.handed, kBlock, device.IdealTime(0) + n * 1e-4);
+      device.handed += kBlock;
+    }
+    // From now on block n is asked for when block n - burst has been played.
+    double low_ms = 1e9, high_ms = -1e9;
+    for (int n = burst; n < 600; ++n) {
+      double t_block = device.IdealTime(n - burst + 1) + device.Late();
+      device.clock.OnBlock(device.handed, kBlock, t_block);
+      device.handed += kBlock;
+      for (int k = 0; k < 4; ++k) {
+        double t = t_block + device.jitter + k * (device.Period() - device.jitter) / 4;
+        int64_t heard = device.clock.HeardFrame(t, 0);
+        ASSERT_LE(heard, device.handed) << burst << " block " << n;
+        if (n > 100) {
+          double error_ms = (heard - device.TrueHeard(t)) * 1000.0 / kRate;
+          low_ms = std::min(low_ms, error_ms);
+          high_ms = std::max(high_ms, error_ms);
+        }
+      }
+    }
+    EXPECT_LT(high_ms - low_ms, 1.5) << burst;
+  }
+}
+
 TEST(OutputClockTest, NeverRunsAheadOfTheDeviceWhenCallbacksStall) {
   SimulatedDevice device;
   for (int n = 0; n < 100; ++n) device.NextBlock();

@@ -45,9 +45,9 @@ class SdlOutputTest : public testing::BassTest {
   };
 
   Song Open(const std::string& name, FileKind kind, int channels,
-            const std::vector<float>& samples) {
+            const std::vector<float>& samples, int rate = 44100) {
     std::string path = dir_.Path(name);
-    EXPECT_TRUE(testing::WriteAudioFile(path, kind, 44100, channels, samples));
+    EXPECT_TRUE(testing::WriteAudioFile(path, kind, rate, channels, samples));
     Song song;
     song.stream = BASS_StreamCreateFile(0, path.c_str(), 0, 0, 0);
     EXPECT_NE(song.stream, 0u) << BASS_ErrorGetCode();
@@ -59,7 +59,10 @@ class SdlOutputTest : public testing::BassTest {
   // out, closes the device and returns what it wrote.
   std::vector<int16_t> PlayTogether(const std::vector<Song>& songs) {
     EXPECT_TRUE(BASS_Stop());
-    for (const Song& s : songs) EXPECT_TRUE(BASS_StreamPlay(s.stream, 1, 0));
+    for (const Song& s : songs) {
+      EXPECT_TRUE(BASS_StreamPlay(s.stream, 1, 0));
+      EXPECT_EQ(Frames(s.stream), 0) << "nothing heard yet";
+    }
     EXPECT_TRUE(BASS_Start());
     for (const Song& s : songs) {
       long long end = (long long)s.audio.frames() + 2 * kBlockFrames;
@@ -135,6 +138,15 @@ TEST_F(SdlOutputTest, TwoStreamsAreMixedAndClipped) {
   }
   ASSERT_GT(clipped, 100u) << "the test must reach the clipping";
   ExpectSilenceThen(PlayTogether({a, b}), expected);
+}
+
+TEST_F(SdlOutputTest, FortyEightKilohertzPlaysResampledAtTheOutputRate) {
+  Song song = Open("48k.wav", FileKind::kWav16, 2, testing::Sine(1000, 0.5, 48000, 2, 12000),
+                   48000);
+  ASSERT_EQ(song.audio.frames(), 11025u) << "a quarter second either way";
+  std::vector<int16_t> expected;
+  for (float s : song.audio.samples) expected.push_back(ToS16(s));
+  ExpectSilenceThen(PlayTogether({song}), expected);
 }
 
 TEST_F(SdlOutputTest, MonoPlaysOnBothChannels) {

@@ -4,6 +4,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace zibo::media {
 namespace {
@@ -29,6 +32,53 @@ bool WriteAndClose(SNDFILE* file, const std::string& path, const float* frames, 
     ok = false;
   }
   return ok;
+}
+
+// libsndfile gives each Ogg stream a random serial number. Rewriting it to
+// a fixed one (and each page's checksum with it) makes the file the same on
+// every run.
+bool FixOggSerial(const std::string& path, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "r+b");
+  if (!f) {
+    *error = path + ": cannot reopen to fix the stream serial: " + std::strerror(errno);
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  size_t at = 0;
+  while (at + 27 <= bytes.size() && std::memcmp(&bytes[at], "OggS", 4) == 0) {
+    const size_t segments = bytes[at + 26];
+    if (at + 27 + segments > bytes.size()) break;
+    size_t length = 27 + segments;
+    for (size_t i = 0; i < segments; ++i) length += bytes[at + 27 + i];
+    if (at + length > bytes.size()) break;
+    const uint32_t serial = 0x4F42495A;  // "ZIBO"
+    for (int i = 0; i < 4; ++i) bytes[at + 14 + size_t(i)] = uint8_t(serial >> (8 * i));
+    for (int i = 0; i < 4; ++i) bytes[at + 22 + size_t(i)] = 0;
+    uint32_t crc = 0;  // Ogg's CRC-32: polynomial 0x04C11DB7, not reflected, initial 0
+    for (size_t i = 0; i < length; ++i) {
+      crc ^= uint32_t(bytes[at + i]) << 24;
+      for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) bytes[at + 22 + size_t(i)] = uint8_t(crc >> (8 * i));
+    at += length;
+  }
+  const bool whole = at == bytes.size();
+  const bool written = whole && std::fseek(f, 0, SEEK_SET) == 0 &&
+                       std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool closed = std::fclose(f) == 0;
+  if (!whole) {
+    *error = path + ": not a sequence of Ogg pages (stopped at byte " + std::to_string(at) + " of " +
+             std::to_string(bytes.size()) + ")";
+    return false;
+  }
+  if (!written || !closed) {
+    *error = path + ": rewriting the stream serial failed: " + std::strerror(errno);
+    return false;
+  }
+  return true;
 }
 
 SNDFILE* Open(const std::string& path, int format, int channels, std::string* error) {
@@ -71,7 +121,8 @@ bool WriteMp3(const std::string& path, const StereoMix& mix, std::string* error)
 bool WriteOggMono(const std::string& path, const std::vector<float>& samples, std::string* error) {
   SNDFILE* file = Open(path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1, error);
   if (!file) return false;
-  return WriteAndClose(file, path, samples.data(), 1, sf_count_t(samples.size()), error);
+  return WriteAndClose(file, path, samples.data(), 1, sf_count_t(samples.size()), error) &&
+         FixOggSerial(path, error);
 }
 
 }  // namespace zibo::media

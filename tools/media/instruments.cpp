@@ -78,7 +78,7 @@ Voice StabVoice(float ceiling_hz) {
   v.wave = Wave::kSaw;
   v.unison = 4;
   v.detune_cents = 14;
-  v.stereo_spread = 0.6f;
+  v.stereo_spread = 0.9f;
   v.envelope = {0.004f, 0.16f, 0.25f, 0.09f};
   v.cutoff_hz = 900;
   v.sweep_hz = 2600;
@@ -93,7 +93,7 @@ Voice StringVoice(float ceiling_hz) {
   v.wave = Wave::kSaw;
   v.unison = 6;
   v.detune_cents = 18;
-  v.stereo_spread = 0.8f;
+  v.stereo_spread = 1.0f;
   v.envelope = {0.25f, 0.4f, 0.85f, 0.6f};
   v.cutoff_hz = 2200;
   v.resonance = 0.7f;

@@ -44,6 +44,7 @@ struct Bar {
   bool kick = false, hats = false, claps = false, closed_hats = false;
   bool bass = false, held_bass = false, stabs = false, strings = false, lead = false;
   bool congas = false, arpeggio = false;
+  float kick_gain = 0.85f;
   bool bright = false;  // bright percussion, and everything else kept below 3 kHz
   bool fill = false;    // a snare fill on the last beat
   float filter = 1.0f;  // 0..1: how far the intro's filters have opened
@@ -61,11 +62,11 @@ class Song {
     const float ceiling = bar.bright ? 3000.0f : 9000.0f;
     for (int b = 0; b < beats; ++b) {
       const double beat = start + b;
-      if (bar.kick) RenderKick(mix_, At(beat), 0.85f, bar.bright);
+      if (bar.kick) RenderKick(mix_, At(beat), bar.kick_gain, bar.bright);
       if (bar.claps && (b == 1 || b == 3)) RenderClap(mix_, noise_, At(beat), 0.42f, 0.1f, bar.bright);
-      if (bar.hats && !bar.bright) RenderHat(mix_, noise_, At(beat + 0.5), 0.13f, 0.35f, 0.085f);
+      if (bar.hats && !bar.bright) RenderHat(mix_, noise_, At(beat + 0.5), 0.13f, 0.5f, 0.085f);
       if (bar.closed_hats)
-        for (double s : {0.25, 0.75}) RenderHat(mix_, noise_, At(beat + s), s < 0.5 ? 0.06f : 0.08f, -0.4f, 0.018f);
+        for (double s : {0.25, 0.75}) RenderHat(mix_, noise_, At(beat + s), s < 0.5 ? 0.06f : 0.08f, -0.6f, 0.018f);
       if (bar.bright) BrightBeat(beat, b, beats);
       if (bar.congas) CongaBeat(beat, b, index);
       if (bar.fill && b == beats - 1)
@@ -86,7 +87,7 @@ class Song {
       for (const Note& n : kHook[index % 4])
         if (n.step < beats * 4)
           RenderNote(mix_, tables_, lead, At(start) + n.step * kStep, n.length * kStep - kStep / 4,
-                     n.pitch + 12 * bar.lead_octave - 12, bar.lead_gain, 0);
+                     n.pitch + 12 * bar.lead_octave, bar.lead_gain, 0);
     }
   }
 
@@ -218,6 +219,7 @@ StereoMix RenderSong() {
     bar.claps = i >= 6;
     bar.stabs = i >= 8;
     bar.filter = float(i) / 9.0f;
+    bar.kick_gain = 0.6f + 0.25f * bar.filter;
     song.Play(i * 4, 4, bar, kProgression[i % 4], i);
   }
   song.SnareRoll(38, 40);
