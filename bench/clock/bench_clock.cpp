@@ -160,16 +160,21 @@ int main(int argc, char** argv) {
   }
   std::printf("library clock behind the frames handed to the device by %.1f .. %.1f ms\n",
               lag_low, lag_high);
-  // The device's own hiccups: the longest time without a new block.
-  double longest_wait = 0, since = naive.fast.empty() ? 0 : naive.fast[0].wall_ms;
+  // The device's own regularity: when each new block was first seen (to
+  // within a sampling step), how far those moments lie from a straight
+  // line, and the longest time without a new block.
+  std::vector<ClockSample> blocks;
+  double longest_wait = 0;
   for (size_t i = 1; i < naive.fast.size(); ++i) {
-    if (naive.fast[i].clock_ms != naive.fast[i - 1].clock_ms) {
-      longest_wait = std::max(longest_wait, naive.fast[i].wall_ms - since);
-      since = naive.fast[i].wall_ms;
+    if (naive.fast[i].clock_ms == naive.fast[i - 1].clock_ms) continue;
+    if (!blocks.empty()) {
+      longest_wait = std::max(longest_wait, naive.fast[i].wall_ms - blocks.back().wall_ms);
     }
+    blocks.push_back(naive.fast[i]);
   }
-  std::printf("longest wait for the device's next block %.1f ms (nominal %.1f ms)\n",
-              longest_wait, 1024 * 1000.0 / kRate);
+  std::printf("the device's blocks lie up to %.1f ms from a straight line; longest wait for a "
+              "block %.1f ms (nominal %.1f ms)\n",
+              zibo::bench::LargestLineDistance(blocks), longest_wait, 1024 * 1000.0 / kRate);
   double load = 0;
   if (FILE* f = std::fopen("/proc/loadavg", "r")) {
     if (std::fscanf(f, "%lf", &load) != 1) load = 0;

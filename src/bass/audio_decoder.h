@@ -20,7 +20,12 @@ struct DecodedAudio {
   size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-// Returns a BASS_ERROR_* code (BASS_OK on success) and fills `out`.
+// Returns a BASS_ERROR_* code (BASS_OK on success) and fills `out`:
+// FILEOPEN when the file cannot be opened or is no regular file, FILEFORM
+// when it is no audio libsndfile can read, CODEC for an unsupported encoding,
+// FORMAT for an absurd rate or channel count, MEM past 30 minutes of audio.
+// A damaged file yields what could be decoded of it (possibly nothing);
+// values that decode as NaN or infinity become silence.
 // On failure `message` (if given) says what went wrong, for tools.
 int DecodeAudioFile(const char* path, int out_rate, int out_channels, DecodedAudio* out,
                     std::string* message = nullptr);

@@ -151,7 +151,10 @@ double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
-  if (!buffer || length != BASS_DATA_FFT512) return Fail(BASS_ERROR_ILLPARAM), DWORD(-1);
+  if (!buffer || length != BASS_DATA_FFT512) {
+    SetError(BASS_ERROR_ILLPARAM);
+    return DWORD(-1);
+  }
   float* out = static_cast<float*>(buffer);
   std::fill(out, out + zibo::kFftBins, 0.0f);
   Stream* s = FindStream(handle);

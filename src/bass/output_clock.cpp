@@ -62,9 +62,11 @@ void OutputClock::OnBlock(int64_t first, int frames, double now) {
       t0_ = t1_;
       t1_ += std::sqrt(2.0) * omega * error + expected_period;
       period_ = expected_period + omega * omega * error;
-      if (t1_ <= t0_) t1_ = t0_ + nominal;  // never let time run backwards
     }
   }
+  // Guard the interpolation in HeardFrame against a degenerate estimate.
+  if (!(period_ > 0)) period_ = nominal;
+  if (!(t1_ > t0_)) t1_ = t0_ + period_;
   frames_since_lock_ += frames;
   first_ = first;
   frames_ = frames;
@@ -75,8 +77,8 @@ int64_t OutputClock::HeardFrame(double now, int64_t fallback) const {
   const int64_t handed = first_ + frames_;
   double progress = (now - t0_) / (t1_ - t0_) * frames_;
   double heard = double(first_) + progress - block_frames_;
-  int64_t frame = int64_t(std::floor(heard));
-  return std::min(frame, handed);
+  if (!(heard < double(handed))) return handed;  // also keeps the cast defined
+  return int64_t(std::floor(heard));
 }
 
 }  // namespace zibo::bass

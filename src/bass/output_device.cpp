@@ -52,6 +52,18 @@ int OutputDevice::OpenSdl(int rate) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return BASS_ERROR_DRIVER;
   }
+  if (have.freq != want.freq || have.format != want.format || have.channels != want.channels ||
+      have.samples != want.samples) {
+    // SDL promises to convert when no changes are allowed; check anyway.
+    SetErrorDetail("asked SDL for %d Hz, format 0x%x, %d channels, %d frames; got %d Hz, "
+                   "0x%x, %d, %d",
+                   want.freq, want.format, want.channels, want.samples, have.freq, have.format,
+                   have.channels, have.samples);
+    SDL_CloseAudioDevice(sdl_device_);
+    sdl_device_ = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return BASS_ERROR_FORMAT;
+  }
   return BASS_OK;
 }
 

@@ -37,6 +37,16 @@ constexpr int kDepthSizes[] = {32, 24, 16};
   FailAndExit("Damn", step, owner);
 }
 
+// Whether the video driver SDL chose shows a window to someone: true for a
+// real display, and for a display-less driver only when the user named it.
+bool VideoDriverCanShow() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0) return true;
+  const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  return wanted != nullptr && SDL_strcasecmp(wanted, driver) == 0;
+}
+
 // X servers report 24-bit depth in 32-bit pixels; that is the 32 bpp mode.
 bool Is32BitsPerPixel(Uint32 format) {
   return SDL_BITSPERPIXEL(format) == 32 ||
@@ -117,6 +127,13 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
 
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     FailStep("RegisterClass", nullptr, "SDL_InitSubSystem(SDL_INIT_VIDEO): %s", SDL_GetError());
+  }
+  // Without any display SDL falls back to its display-less drivers, where
+  // the show would run unseen until its end; only take them when asked for.
+  if (!VideoDriverCanShow()) {
+    FailStep("RegisterClass", nullptr, "no display (SDL chose its \"%s\" driver; set "
+             "SDL_VIDEODRIVER=%s to run without one)", SDL_GetCurrentVideoDriver(),
+             SDL_GetCurrentVideoDriver());
   }
 
   const int display = 0;

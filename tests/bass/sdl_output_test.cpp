@@ -59,7 +59,10 @@ class SdlOutputTest : public testing::BassTest {
   // out, closes the device and returns what it wrote.
   std::vector<int16_t> PlayTogether(const std::vector<Song>& songs) {
     EXPECT_TRUE(BASS_Stop());
-    for (const Song& s : songs) EXPECT_TRUE(BASS_StreamPlay(s.stream, 1, 0));
+    for (const Song& s : songs) {
+      EXPECT_TRUE(BASS_StreamPlay(s.stream, 1, 0));
+      EXPECT_EQ(Frames(s.stream), 0) << "nothing heard yet";
+    }
     EXPECT_TRUE(BASS_Start());
     for (const Song& s : songs) {
       long long end = (long long)s.audio.frames() + 2 * kBlockFrames;
