@@ -337,9 +337,16 @@ def expect_windowed_show(case):
 
 def expect_frames_presented(case, window, name):
     """The opening scene's loading bar is on screen and moves on."""
-    time.sleep(1.5)
-    first = case.x.grab(window, case.screenshot_path(name + "-1.png"))
-    check(bright_pixels(first) > 1000, "no loading bar on screen (see %s-1.png)" % name)
+    # Start-up (decoding the song, loading textures) takes longer on a busy
+    # machine, so wait for the bar rather than for a fixed time.
+    shot = case.screenshot_path(name + "-1.png")
+
+    def bar_on_screen():
+        raw = case.x.grab(window, shot)
+        return raw if bright_pixels(raw) > 1000 else None
+
+    first = wait_for("the loading bar on screen (see %s-1.png)" % name, bar_on_screen,
+                     timeout=20, interval=0.5)
     time.sleep(1.5)  # the bar fills one step every 1071 ms
     second = case.x.grab(window, case.screenshot_path(name + "-2.png"))
     check(first != second, "the picture did not change in 1.5 s: frames are not presented")
