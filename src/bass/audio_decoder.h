@@ -8,10 +8,14 @@
 #ifndef ZIBO_BASS_AUDIO_DECODER_H
 #define ZIBO_BASS_AUDIO_DECODER_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace zibo {
+
+// Longest decoded signal accepted, in output frames (30 minutes at 48 kHz).
+constexpr size_t kMaxDecodedFrames = size_t(30) * 60 * 48000;
 
 struct DecodedAudio {
   int rate = 0;

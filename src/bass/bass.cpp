@@ -3,6 +3,7 @@
 #include "bass/bass.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "bass/bass_error.h"
 #include "bass/output_device.h"
 #include "bass/spectrum.h"
+#include "bass/stream_decoder.h"
 #include "bass/stream_table.h"
 
 namespace zibo::bass {
@@ -96,8 +98,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
   Stream* stream = new (std::nothrow) Stream;
   if (!stream) return Fail(BASS_ERROR_MEM);
   std::string why;
-  int code = zibo::DecodeAudioFile(static_cast<const char*>(file), lib.device.rate(),
-                                   Mixer::kChannels, &stream->audio, &why);
+  int code = DecodeStream(static_cast<const char*>(file), &lib.device, stream, &why);
   if (code != BASS_OK) {
     SetErrorDetail("%s", why.c_str());
     delete stream;
@@ -160,8 +161,12 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   Stream* s = FindStream(handle);
   if (!s) return DWORD(-1);
   int64_t frame = HeardStreamFrame(s);
-  zibo::ComputeSpectrumAt(s->audio.samples.data(), s->audio.frames(), s->audio.channels, frame,
-                          out);
+  {
+    // Only the decoded part, and not while the decoder swaps buffers.
+    std::lock_guard<std::mutex> guard(s->buffer_mutex);
+    zibo::ComputeSpectrumAt(s->audio.samples.data(), size_t(s->ReadyFrames()), s->audio.channels,
+                            frame, out);
+  }
   SetError(BASS_OK);
   return kFftBytes;
 }
@@ -201,7 +206,7 @@ void BASS_StreamFree(HSTREAM handle) {
     SetError(BASS_ERROR_HANDLE);
     return;
   }
-  delete s;  // outside the lock: the mixer no longer sees it
+  delete s;  // outside the lock (the mixer no longer sees it); joins its decoder
   SetError(BASS_OK);
 }
 
@@ -210,6 +215,10 @@ void BASS_Free(void) {
   if (!lib.initialised) {
     SetError(BASS_ERROR_INIT);
     return;
+  }
+  // Decoders first: one may be waiting for the device lock.
+  for (int i = 0; i < StreamTable::kSlots; ++i) {
+    if (Stream* s = lib.streams.slot(i)) s->StopDecoding();
   }
   lib.device.Close();  // no callback runs after this
   for (int i = 0; i < StreamTable::kSlots; ++i) delete lib.streams.TakeSlot(i);

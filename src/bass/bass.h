@@ -1,8 +1,9 @@
 // bass.h - zibo's own small audio library.
 //
 // Twelve C calls in the shape of the classic BASS 2.0 API, so that the show's
-// player code reads naturally: one output device, file streams decoded up
-// front, playback mixed in an SDL audio callback, a playback clock in bytes,
+// player code reads naturally: one output device, file streams decoded as
+// they open (the first second at once, the rest on a background thread),
+// playback mixed in an SDL audio callback, a playback clock in bytes,
 // and a 512-point spectrum of what is being heard now.
 //
 // Devices: -1 is the default SDL audio output (44100 Hz stereo); -2 is the

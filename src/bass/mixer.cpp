@@ -39,7 +39,7 @@ void Mixer::MixPart(StreamTable* table, int64_t first_device_frame, int16_t* out
       s->anchor_device_frame = first_device_frame;
     }
     if (s->audio.channels != kChannels) continue;
-    const int64_t length = int64_t(s->audio.frames());
+    const int64_t length = s->ReadyFrames();  // silence past what is decoded
     const int64_t from = s->start_frame + (first_device_frame - s->anchor_device_frame);
     const int64_t begin = std::max<int64_t>(from, 0);
     const int64_t end = std::min<int64_t>(from + frames, length);

@@ -1,25 +1,65 @@
 // stream.h - one playable stream: decoded samples and its play state.
 //
 // The samples are decoded once, at the output rate and channel count, and
-// never change. The play state maps device frames to stream frames: while
+// never change once decoded. A stream may still be decoding in the
+// background (stream_decoder.h): then only the first ReadyFrames() frames of
+// `audio` may be read, and past them the stream is silent, as past its end. The play state maps device frames to stream frames: while
 // playing, device frame `anchor_device_frame` carries stream frame
 // `start_frame`, and every later device frame the next stream frame, past
 // the end of the samples too (the clock runs on through silence).
 //
-// Threads: the play-state fields are shared with the mixer and are only
+// Threads: the background decoder writes `audio.samples` beyond the ready
+// count and publishes each piece with a release store; readers load it with
+// acquire. It replaces the `audio.samples` buffer itself only while holding
+// both the output device's lock and `buffer_mutex` (see stream_decoder.h);
+// the spectrum reads the samples under `buffer_mutex`.
+// The play-state fields are shared with the mixer and are only
 // touched under the output device's lock; `last_reported` belongs to the
 // show's thread alone.
 #ifndef ZIBO_BASS_STREAM_H
 #define ZIBO_BASS_STREAM_H
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
+
+#include <pthread.h>
 
 #include "bass/audio_decoder.h"
 
 namespace zibo::bass {
 
 struct Stream {
+  Stream() = default;
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
+  ~Stream() { StopDecoding(); }
+
   DecodedAudio audio;
+
+  // Frames of `audio` decoded so far; -1 when all of `audio` is decoded.
+  std::atomic<int64_t> ready{-1};
+  std::mutex buffer_mutex;
+  std::atomic<bool> stop_decoding{false};
+  pthread_t decoder = {};
+  bool decoder_running = false;  // `decoder` must be joined
+
+  // Frames that may be read now.
+  int64_t ReadyFrames() const {
+    int64_t r = ready.load(std::memory_order_acquire);
+    return r < 0 ? int64_t(audio.frames()) : r;
+  }
+  // Waits until the background decoder has decoded everything.
+  void FinishDecoding() {
+    if (decoder_running) pthread_join(decoder, nullptr);  // fails only for a bad thread id
+    decoder_running = false;
+  }
+  // Asks the background decoder to stop and waits for it; what was decoded
+  // stays readable.
+  void StopDecoding() {
+    stop_decoding.store(true, std::memory_order_relaxed);
+    FinishDecoding();
+  }
 
   bool playing = false;        // the mixer adds it and its clock runs
   bool start_pending = false;  // asked to play; the next mixed block anchors it

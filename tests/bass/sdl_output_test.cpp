@@ -123,6 +123,18 @@ TEST_F(SdlOutputTest, Mp3IsWrittenSampleForSample) {
   ExpectSilenceThen(PlayTogether({song}), expected);
 }
 
+TEST_F(SdlOutputTest, LongMp3PlaysSampleForSampleWhileItDecodes) {
+  // Long enough that playback starts while most of it is still being
+  // decoded in the background.
+  auto music = testing::Sine(440, 0.4, 44100, 2, 12 * 44100);
+  auto noise = testing::Noise(7, 0.2, 2, 12 * 44100);
+  for (size_t i = 0; i < music.size(); ++i) music[i] += noise[i];
+  Song song = Open("long.mp3", FileKind::kMp3, 2, music);
+  std::vector<int16_t> expected;
+  for (float s : song.audio.samples) expected.push_back(ToS16(s));
+  ExpectSilenceThen(PlayTogether({song}), expected);
+}
+
 TEST_F(SdlOutputTest, TwoStreamsAreMixedAndClipped) {
   Song a = Open("a.wav", FileKind::kWav16, 2, testing::Noise(4, 0.7, 2, 9000));
   Song b = Open("b.ogg", FileKind::kOggVorbis, 2, testing::Sine(1000, 0.6, 44100, 2, 14000));
