@@ -164,7 +164,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   {
     // Only the decoded part, and not while the decoder swaps buffers.
     std::lock_guard<std::mutex> guard(s->buffer_mutex);
-    zibo::ComputeSpectrumAt(s->audio.samples.data(), size_t(s->ReadyFrames()), s->audio.channels,
+    zibo::ComputeSpectrumAt(s->Samples(), size_t(s->ReadyFrames()), s->audio.channels,
                             frame, out);
   }
   SetError(BASS_OK);

@@ -43,8 +43,9 @@ void Mixer::MixPart(StreamTable* table, int64_t first_device_frame, int16_t* out
     const int64_t from = s->start_frame + (first_device_frame - s->anchor_device_frame);
     const int64_t begin = std::max<int64_t>(from, 0);
     const int64_t end = std::min<int64_t>(from + frames, length);
+    const float* samples = s->Samples();
     for (int64_t f = begin; f < end; ++f) {
-      const float* src = &s->audio.samples[size_t(f) * kChannels];
+      const float* src = samples + size_t(f) * kChannels;
       float* dst = &scratch_[size_t(f - from) * kChannels];
       dst[0] += src[0];
       dst[1] += src[1];

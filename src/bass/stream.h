@@ -3,16 +3,16 @@
 // The samples are decoded once, at the output rate and channel count, and
 // never change once decoded. A stream may still be decoding in the
 // background (stream_decoder.h): then only the first ReadyFrames() frames of
-// `audio` may be read, and past them the stream is silent, as past its end. The play state maps device frames to stream frames: while
+// Samples() may be read, and past them the stream is silent, as past its end. The play state maps device frames to stream frames: while
 // playing, device frame `anchor_device_frame` carries stream frame
 // `start_frame`, and every later device frame the next stream frame, past
 // the end of the samples too (the clock runs on through silence).
 //
-// Threads: the background decoder writes `audio.samples` beyond the ready
-// count and publishes each piece with a release store; readers load it with
-// acquire. It replaces the `audio.samples` buffer itself only while holding
-// both the output device's lock and `buffer_mutex` (see stream_decoder.h);
-// the spectrum reads the samples under `buffer_mutex`.
+// Threads: the background decoder writes `buffer` beyond the ready count and
+// publishes each piece with a release store; readers load it with acquire.
+// It replaces `buffer` or `audio.samples` only while holding both the output
+// device's lock and `buffer_mutex` (see stream_decoder.h); the spectrum
+// reads the samples under `buffer_mutex`.
 // The play-state fields are shared with the mixer and are only
 // touched under the output device's lock; `last_reported` belongs to the
 // show's thread alone.
@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include <pthread.h>
@@ -37,13 +38,20 @@ struct Stream {
 
   DecodedAudio audio;
 
-  // Frames of `audio` decoded so far; -1 when all of `audio` is decoded.
+  // While a long file decodes in the background its samples go here instead
+  // of `audio.samples` (which stays empty): memory taken but not zeroed, so
+  // that opening costs no page faults; the decoder touches it as it writes.
+  std::unique_ptr<float[]> buffer;
+  size_t buffer_frames = 0;
+  // Frames decoded so far; -1 when all of `audio` is decoded.
   std::atomic<int64_t> ready{-1};
   std::mutex buffer_mutex;
   std::atomic<bool> stop_decoding{false};
   pthread_t decoder = {};
   bool decoder_running = false;  // `decoder` must be joined
 
+  // The samples, interleaved at `audio.channels`.
+  const float* Samples() const { return buffer ? buffer.get() : audio.samples.data(); }
   // Frames that may be read now.
   int64_t ReadyFrames() const {
     int64_t r = ready.load(std::memory_order_acquire);

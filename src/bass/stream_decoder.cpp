@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -25,12 +26,11 @@ struct Job {
 
 bool Stopped(const Stream* s) { return s->stop_decoding.load(std::memory_order_relaxed); }
 
-// Decodes the rest of a file that outgrew its buffer into a larger copy and
+// Decodes the rest of a file that outgrew its buffer into a larger one and
 // swaps that in; the old buffer stays valid for readers until the swap.
 void DecodeOverflow(Job* job, size_t decoded) {
   Stream* s = job->stream;
-  std::vector<float> bigger(s->audio.samples.begin(),
-                            s->audio.samples.begin() + ptrdiff_t(decoded * kChannels));
+  std::vector<float> bigger(s->buffer.get(), s->buffer.get() + decoded * kChannels);
   while (!Stopped(s) && decoded < kMaxDecodedFrames) {
     size_t want = std::min(kPieceFrames, kMaxDecodedFrames - decoded);
     bigger.resize((decoded + want) * kChannels);
@@ -40,23 +40,26 @@ void DecodeOverflow(Job* job, size_t decoded) {
     if (got == 0) break;
   }
   if (Stopped(s)) return;  // the stream is going away
+  std::unique_ptr<float[]> old;
   job->device->Lock();
   {
     std::lock_guard<std::mutex> guard(s->buffer_mutex);
     s->audio.samples.swap(bigger);
+    old = std::move(s->buffer);
+    s->buffer_frames = 0;
     s->ready.store(int64_t(decoded), std::memory_order_release);
   }
   job->device->Unlock();
-}
+}  // `old` is freed outside the locks
 
 // Decodes the rest of the file into the stream's buffer, publishing each
-// piece. Only this thread writes the buffer or its vector.
+// piece. Only this thread writes the buffer.
 void DecodeRest(Job* job) {
   Stream* s = job->stream;
-  const size_t capacity = s->audio.samples.size() / kChannels;
+  const size_t capacity = s->buffer_frames;
   size_t decoded = job->decoded;
   while (!Stopped(s) && decoded < capacity) {
-    size_t got = job->source->Read(s->audio.samples.data() + decoded * kChannels,
+    size_t got = job->source->Read(s->buffer.get() + decoded * kChannels,
                                    std::min(kPieceFrames, capacity - decoded));
     if (got == 0) return;
     decoded += got;
@@ -89,12 +92,19 @@ int DecodeStream(const char* path, OutputDevice* device, Stream* s, std::string*
   size_t capacity = capacity_frames ? std::max(capacity_frames, size_t(rate))
                                     : size_t(hint) + size_t(hint) / 4 + size_t(rate);
   capacity = std::min(capacity, kMaxDecodedFrames);
+  s->buffer.reset(new (std::nothrow) float[capacity * kChannels]);  // not zeroed: see stream.h
+  if (!s->buffer) {
+    source.reset();
+    return DecodeAudioFile(path, rate, int(kChannels), &s->audio, message);
+  }
+  s->buffer_frames = capacity;
   s->audio.rate = rate;
   s->audio.channels = int(kChannels);
-  s->audio.samples.resize(capacity * kChannels);
-  const size_t first = source->Read(s->audio.samples.data(), size_t(rate));
+  const size_t first = source->Read(s->buffer.get(), size_t(rate));
   if (first < size_t(rate)) {  // all there was
-    s->audio.samples.resize(first * kChannels);
+    s->audio.samples.assign(s->buffer.get(), s->buffer.get() + first * kChannels);
+    s->buffer.reset();
+    s->buffer_frames = 0;
     return BASS_OK;
   }
   s->ready.store(int64_t(first), std::memory_order_release);
