@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 namespace zibo::bass {
 namespace {
@@ -58,31 +59,65 @@ void ResampleInterleaved(const std::vector<float>& in, int channels, int in_rate
                          std::vector<float>* out) {
   out->clear();
   if (channels <= 0 || in_rate <= 0 || out_rate <= 0) return;
-  size_t in_frames = in.size() / size_t(channels);
+  const size_t in_frames = in.size() / size_t(channels);
   if (in_rate == out_rate) {
     out->assign(in.begin(), in.begin() + long(in_frames * channels));
     return;
   }
   const Kernel kernel(in_rate, out_rate);
   const long long reach = (long long)std::ceil(kernel.reach);
+  const int taps = int(2 * reach);  // input frames whole-reach+1 .. whole+reach
   const size_t out_frames = ResampledFrameCount(in_frames, in_rate, out_rate);
   out->assign(out_frames * size_t(channels), 0.0f);
+
+  // Output frame i sits at input position i * in_rate / out_rate; its
+  // fraction takes only out_rate / gcd distinct values (147 for 48 kHz to
+  // 44.1 kHz), so the filter taps of each phase are worked out once.
+  const uint64_t step = std::gcd(uint64_t(in_rate), uint64_t(out_rate));
+  const uint64_t phases = uint64_t(out_rate) / step;
+  constexpr uint64_t kMaxTabulatedPhases = 8192;
+  const bool tabulated = phases <= kMaxTabulatedPhases;
+  std::vector<float> coefficients(size_t(tabulated ? phases : 1) * size_t(taps));
+  auto fill_taps = [&](uint64_t phase, float* dst) {
+    double frac = double(phase) / double(phases);
+    for (int t = 0; t < taps; ++t) dst[t] = kernel.At(double(t - reach + 1) - frac);
+  };
+  if (tabulated) {
+    for (uint64_t p = 0; p < phases; ++p) fill_taps(p, &coefficients[size_t(p) * size_t(taps)]);
+  }
+
   std::vector<double> acc(static_cast<size_t>(channels));
   for (size_t i = 0; i < out_frames; ++i) {
-    // Source position of output frame i, split exactly into whole + fraction.
     uint64_t num = uint64_t(i) * uint64_t(in_rate);
     long long whole = (long long)(num / uint64_t(out_rate));
-    double frac = double(num % uint64_t(out_rate)) / out_rate;
-    std::fill(acc.begin(), acc.end(), 0.0);
-    long long first = std::max(0LL, whole - reach + 1);
-    long long last = std::min((long long)in_frames - 1, whole + reach);
-    for (long long j = first; j <= last; ++j) {
-      float h = kernel.At(double(j - whole) - frac);
-      if (h == 0) continue;
-      const float* frame = &in[size_t(j) * size_t(channels)];
-      for (int c = 0; c < channels; ++c) acc[size_t(c)] += double(h) * frame[c];
+    uint64_t phase = (num % uint64_t(out_rate)) / step;
+    const float* h = &coefficients[0];
+    if (tabulated) {
+      h = &coefficients[size_t(phase) * size_t(taps)];
+    } else {
+      fill_taps(phase, coefficients.data());
     }
+    // Taps that fall outside the input read silence.
+    long long first = whole - reach + 1;
+    int t_begin = int(std::max(0LL, -first));
+    int t_end = int(std::min<long long>(taps, (long long)in_frames - first));
     float* dst = &(*out)[i * size_t(channels)];
+    if (channels == 2) {
+      double left = 0, right = 0;
+      for (int t = t_begin; t < t_end; ++t) {
+        const float* frame = &in[size_t(first + t) * 2];
+        left += double(h[t]) * frame[0];
+        right += double(h[t]) * frame[1];
+      }
+      dst[0] = float(left);
+      dst[1] = float(right);
+      continue;
+    }
+    std::fill(acc.begin(), acc.end(), 0.0);
+    for (int t = t_begin; t < t_end; ++t) {
+      const float* frame = &in[size_t(first + t) * size_t(channels)];
+      for (int c = 0; c < channels; ++c) acc[size_t(c)] += double(h[t]) * frame[c];
+    }
     for (int c = 0; c < channels; ++c) dst[c] = float(acc[size_t(c)]);
   }
 }

@@ -48,16 +48,18 @@ std::unique_ptr<OffscreenGl> OffscreenGl::Create(int width, int height, std::str
              " is not positive";
     return nullptr;
   }
-  // The offscreen driver must win over any SDL_VIDEODRIVER in the environment.
+  std::unique_ptr<OffscreenGl> gl(new OffscreenGl);
+  // The offscreen driver must win over any SDL_VIDEODRIVER in the
+  // environment, until this context is gone.
   if (!SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDriver, SDL_HINT_OVERRIDE)) {
     *error = SdlFailure("SDL_SetHint(SDL_HINT_VIDEODRIVER, offscreen)");
     return nullptr;
   }
+  gl->hint_ = true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     *error = SdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO) with the offscreen driver");
     return nullptr;
   }
-  std::unique_ptr<OffscreenGl> gl(new OffscreenGl);
   gl->video_ = true;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!driver || std::strcmp(driver, kDriver) != 0) {
@@ -125,6 +127,7 @@ OffscreenGl::~OffscreenGl() {
   if (context_) SDL_GL_DeleteContext(context_);
   if (window_) SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
   if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (hint_) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
 }
 
 bool OffscreenGl::ReadPixelsBottomUp(std::vector<uint8_t>* rgba, std::string* error) const {

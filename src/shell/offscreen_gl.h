@@ -43,6 +43,7 @@ class OffscreenGl {
   int height_ = 0;
   int depth_bits_ = 0;
   bool video_ = false;       // SDL's video subsystem was started by Create
+  bool hint_ = false;        // the video driver hint was set by Create
   void* window_ = nullptr;   // SDL_Window*
   void* context_ = nullptr;  // SDL_GLContext
 };

@@ -115,14 +115,20 @@ TEST_F(AudioDecoderTest, FortyEightKilohertzIsResampledAtTheRightSpeed) {
   EXPECT_LT(worst, 0.002);
 }
 
-TEST_F(AudioDecoderTest, UpsamplingKeepsPitch) {
-  auto samples = testing::Sine(56 * 44100.0 / 512, 0.5, 22050, 1, 22050);
-  std::string path = dir_.Path("22k.wav");
-  ASSERT_TRUE(testing::WriteAudioFile(path, FileKind::kWav16, 22050, 1, samples));
-  DecodedAudio audio;
-  ASSERT_EQ(DecodeAudioFile(path.c_str(), 44100, 2, &audio), BASS_OK);
-  EXPECT_EQ(audio.frames(), 44100u);
-  EXPECT_EQ(PeakBin(audio, 20000), 56);
+// Up, and by an odd ratio whose phases are not tabulated (44100/gcd is large).
+TEST_F(AudioDecoderTest, OtherRatesKeepPitchAndLength) {
+  for (int rate : {22050, 44101, 32000}) {
+    auto samples = testing::Sine(56 * 44100.0 / 512, 0.5, rate, 1, size_t(rate));
+    std::string path = dir_.Path("rate.wav");
+    ASSERT_TRUE(testing::WriteAudioFile(path, FileKind::kWav16, rate, 1, samples));
+    DecodedAudio audio;
+    ASSERT_EQ(DecodeAudioFile(path.c_str(), 44100, 2, &audio), BASS_OK) << rate;
+    EXPECT_EQ(audio.frames(), 44100u) << rate;
+    EXPECT_EQ(PeakBin(audio, 20000), 56) << rate;
+    float bins[kFftBins];
+    ComputeSpectrumAt(audio.samples.data(), audio.frames(), 2, 20000, bins);
+    EXPECT_NEAR(bins[56], 0.25, 0.005) << rate;
+  }
 }
 
 TEST_F(AudioDecoderTest, MissingFileIsFileOpen) {

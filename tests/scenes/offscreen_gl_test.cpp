@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <GL/gl.h>
+#include <SDL.h>
+#include <stdlib.h>
 #include <gtest/gtest.h>
 
 #include "shell/gl_state.h"
@@ -125,6 +127,19 @@ TEST(OffscreenGl, CanBeMadeAgainAfterTheFirstIsGone) {
   ASSERT_TRUE(second);
   std::vector<uint8_t> rgba;
   EXPECT_TRUE(second->ReadPixelsTopDown(&rgba));
+}
+
+// The offscreen driver wins over the environment while the context lives,
+// and the environment's choice is back once it is gone.
+TEST(OffscreenGl, OverridesTheVideoDriverOnlyWhileItLives) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  {
+    auto gl = MakeGl(16, 16);
+    ASSERT_TRUE(gl);
+    EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
+  }
+  EXPECT_STREQ(SDL_GetHint(SDL_HINT_VIDEODRIVER), "dummy");
+  unsetenv("SDL_VIDEODRIVER");
 }
 
 }  // namespace
