@@ -100,7 +100,6 @@ mode_is() { [ "$(current_mode)" = "$1" ]; }
 # The id of the top-level window named exactly $1.
 window_id() { xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\":.*/\1/p" | head -1; }
 has_window() { [ -n "$(window_id "$1")" ]; }
-bar_filling() { [ "$(bar_step)" -ge 1 ]; }
 
 # (xwininfo without a window id would wait for a click: never call it so.)
 viewable() {
@@ -130,16 +129,25 @@ answer_box() {
 }
 no_window() { ! has_window "$1"; }
 
-# The loading bar's fill step (0 to 16) on an 800x600 fullscreen show now:
-# white pixels along row 300 between the bar's inner edges (the fill spans
-# 50..590 units = 62.5..737.5 px; 675 px are 16 steps).
-bar_step() {
+# Grabs the screen into $WORK/shot.png; SHOT_BEFORE and SHOT_AFTER (ns)
+# bracket the moment of the grab.
+shot() {
+  SHOT_BEFORE=$(date +%s%N)
+  import -window root "$WORK/shot.png" 2>/dev/null || return 1
+  SHOT_AFTER=$(date +%s%N)
+}
+
+# The loading bar's fill step (0 to 16) in the last shot of an 800x600
+# fullscreen show: white pixels along row 300 between the bar's inner edges
+# (the fill spans 50..590 units = 62.5..737.5 px; 675 px are 16 steps).
+shot_bar_step() {
   local white
-  white=$(import -window root png:- 2>/dev/null | convert png:- -crop 670x1+65+300 +repage \
-          -colorspace gray -threshold 50% -format '%[fx:round(mean*w)]' info:) || return 1
+  white=$(convert "$WORK/shot.png" -crop 670x1+65+300 +repage -colorspace gray -threshold 50% \
+          -format '%[fx:round(mean*w)]' info:) || return 1
   [ -n "$white" ] || return 1
   echo $((((white * 2 + 5) * 16 + 675) / 1350))  # round((white + 2.5) / 42.1875)
 }
+bar_filling() { shot && [ "$(shot_bar_step)" -ge 1 ]; }
 
 # A fresh case folder $WORK/$1 with links to every good media file.
 make_case() {

@@ -1,0 +1,58 @@
+// capture_options.h - the command line of zibo-capture.
+//
+//   zibo-capture --at MS --out FILE.png
+//   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
+//   common: [--media DIR] [--size WxH] [--hold h,space]
+//
+// The ending of --out picks the format. Values may also be written
+// --name=value. Pure code; any thread.
+#ifndef ZIBO_CAPTURE_CAPTURE_OPTIONS_H
+#define ZIBO_CAPTURE_CAPTURE_OPTIONS_H
+
+#include <cstdint>
+#include <string>
+
+#include "frame_timing.h"
+
+namespace zibo {
+
+// The first whole millisecond past the show's last drawn frame.
+constexpr int32_t kShowEndWholeMs = 128572;
+
+enum class OutputFormat {
+  kPng,        // one picture (--at)
+  kPngFolder,  // numbered pictures in a folder (--out ends in '/')
+  kY4m,        // raw YUV 4:2:0 video
+  kVideo,      // .mp4 or .mkv through ffmpeg, with the music
+};
+
+struct CaptureOptions {
+  bool single_frame = false;  // --at given
+  int32_t at_ms = 0;
+  FrameRate fps;              // reduced
+  int32_t from_ms = 0;
+  int32_t to_ms = kShowEndWholeMs;
+  std::string out;
+  OutputFormat format = OutputFormat::kY4m;
+  std::string media_dir = ".";
+  int width = 800;
+  int height = 600;
+  bool hold_h = false;
+  bool hold_space = false;
+};
+
+enum class ParseOutcome {
+  kRun,    // options filled in
+  kHelp,   // --help: print the usage and succeed
+  kError,  // `error` says what is wrong: print it and the usage, exit 2
+};
+
+ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
+                                 std::string* error);
+
+// The usage text, ending in a newline.
+const char* CaptureUsage();
+
+}  // namespace zibo
+
+#endif

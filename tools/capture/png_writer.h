@@ -1,0 +1,26 @@
+// png_writer.h - encoding captured frames as PNG (libpng).
+//
+// Pictures are 8-bit RGB; the framebuffer's alpha is dropped, as a window
+// would show it. Rows come from GL bottom-up and are written top-down.
+// Reentrant; any thread.
+#ifndef ZIBO_CAPTURE_PNG_WRITER_H
+#define ZIBO_CAPTURE_PNG_WRITER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zibo {
+
+// Encodes width x height RGBA pixels, bottom row first, into `png`.
+bool EncodePng(int width, int height, const uint8_t* rgba_bottom_up, std::vector<uint8_t>* png,
+               std::string* error);
+
+// Writes `bytes` to a new file at `path` (replacing it). The error names
+// the path and the reason.
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                    std::string* error);
+
+}  // namespace zibo
+
+#endif
