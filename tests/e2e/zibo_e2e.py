@@ -11,6 +11,7 @@ Usage: zibo_e2e.py --zibo PATH --media-tool PATH [--media DIR] CASE
 """
 
 import argparse
+import array
 import os
 import re
 import select
@@ -169,6 +170,11 @@ class XServer:
 
     def press(self, window, key):
         self.run("xdotool", "windowfocus", window["id"], "key", key)
+
+    def hold_on_focus(self, key, seconds):
+        self.run("xdotool", "keydown", key)
+        time.sleep(seconds)
+        self.run("xdotool", "keyup", key)
 
     def press_on_focus(self, key):
         """A key to whichever window has the keyboard focus now."""
@@ -331,18 +337,26 @@ def expect_windowed_show(case):
 
 def expect_frames_presented(case, window, name):
     """The opening scene's loading bar is on screen and moves on."""
-    time.sleep(1.5)
-    first = case.x.grab(window, case.screenshot_path(name + "-1.png"))
-    check(bright_pixels(first) > 1000, "no loading bar on screen (see %s-1.png)" % name)
+    # Start-up (decoding the song, loading textures) takes longer on a busy
+    # machine, so wait for the bar rather than for a fixed time.
+    shot = case.screenshot_path(name + "-1.png")
+
+    def bar_on_screen():
+        raw = case.x.grab(window, shot)
+        return raw if bright_pixels(raw) > 1000 else None
+
+    first = wait_for("the loading bar on screen (see %s-1.png)" % name, bar_on_screen,
+                     timeout=20, interval=0.5)
     time.sleep(1.5)  # the bar fills one step every 1071 ms
     second = case.x.grab(window, case.screenshot_path(name + "-2.png"))
     check(first != second, "the picture did not change in 1.5 s: frames are not presented")
 
 
-def start_answered_show(case, answer, screen="1024x768x24", audio="dummy", without=()):
+def start_answered_show(case, answer, screen="1024x768x24", audio="dummy", without=(),
+                        music_seconds=3):
     """A fresh X server and media folder, zibo started in it, the question answered."""
     case.start_x(screen)
-    case.make_media(without=without)
+    case.make_media(without=without, music_seconds=music_seconds)
     show = case.start_show(case.env(audio=audio))
     case.answer(answer)
     return show
@@ -447,6 +461,35 @@ def case_no_audio_device(case):
     case.x.press(window, "Escape")
     check(show.wait_exit(10) == 0, "exit status is not 0")
     check("Error" not in show.stderr, "a message was shown: %r" % show.stderr)
+
+
+def case_space_honks(case):
+    """Holding Space plays the effect over the music, restarting it for as long as
+    the key is held; after release the last start plays out and the effect stops."""
+    show = start_answered_show(case, "no", audio="disk", music_seconds=30)
+    case.x.find_window(SHOW_TITLE)
+    time.sleep(1)
+    case.x.hold_on_focus("space", 1.5)
+    time.sleep(1)
+    show.proc.send_signal(signal.SIGTERM)
+    check(show.wait_exit(10) == 0, "exit status is not 0")
+
+    samples = array.array("h")  # the output: 16-bit stereo at 44100 Hz
+    with open(os.path.join(case.work, "audio.raw"), "rb") as f:
+        samples.frombytes(f.read())
+    left = samples[0::2]
+    window = 2205  # 50 ms
+    # Music and effect are tones of amplitude 0.5 each: only both together peak
+    # above 0.75 of full scale.
+    honking = [max(abs(v) for v in left[start:start + window]) > 24000
+               for start in range(0, len(left) - window, window)]
+    check(any(honking), "the effect was never heard")
+    first = honking.index(True)
+    last = len(honking) - 1 - honking[::-1].index(True)
+    check(all(honking[first:last + 1]), "the effect broke off while Space was held")
+    # One start lasts 0.3 s (6 windows); 1.5 s of restarts make it far longer.
+    check(last - first + 1 >= 20, "the effect lasted only %d windows" % (last - first + 1))
+    check(len(honking) - 1 - last >= 5, "the effect went on until the show ended")
 
 
 def case_sigterm(case):
