@@ -7,6 +7,7 @@
 //   y4m      the whole capture as zibo-capture runs it (reuse, writer thread)
 //   render   rendering and reading back only the frames capture draws
 //   every    rendering and reading back every frame, no reuse
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -33,10 +34,22 @@ double Now() {
       .count();
 }
 
-void Print(const char* what, int64_t frames, int64_t drawn, double show_seconds, double seconds) {
-  std::printf("%-7s %6lld frames (%5lld drawn) in %6.2f s  %6.2f ms/frame  %5.2fx real time\n",
-              what, (long long)frames, (long long)drawn, seconds, 1000.0 * seconds / frames,
-              show_seconds / seconds);
+// CPU seconds used so far by every thread of the process (GL's included).
+double CpuSeconds() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The CPU figure tells how busy the machine was: on two free cores the
+// wall time approaches cpu / 2 when rendering keeps both cores working.
+void Print(const char* what, int64_t frames, int64_t drawn, double show_seconds, double seconds,
+           double cpu_seconds) {
+  std::printf("%-7s %6lld frames (%5lld drawn) in %6.2f s (cpu %6.2f s)  %6.2f ms/frame  "
+              "%5.2fx real time\n",
+              what, (long long)frames, (long long)drawn, seconds, cpu_seconds,
+              1000.0 * seconds / frames, show_seconds / seconds);
   std::fflush(stdout);
 }
 
@@ -86,6 +99,7 @@ int Run(int argc, char** argv) {
       return 1;
     }
     const double start = Now();
+    const double cpu_start = CpuSeconds();
     FramePipeline pipeline(FrameEncoding::kY4m, width, height, output.get());
     CaptureCounts counts;
     const bool ok = CaptureFrames(*renderer, pipeline, range, true, nullptr, &counts, &error);
@@ -94,7 +108,8 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "bench_capture: %s%s\n", error.c_str(), write_error.c_str());
       return 1;
     }
-    Print("y4m", counts.submitted, counts.rendered, show_seconds, Now() - start);
+    Print("y4m", counts.submitted, counts.rendered, show_seconds, Now() - start,
+          CpuSeconds() - cpu_start);
     if (!keep) std::remove(out.c_str());
   }
 
@@ -104,6 +119,7 @@ int Run(int argc, char** argv) {
     std::set<uint32_t> seen;
     int64_t drawn = 0;
     const double start = Now();
+    const double cpu_start = CpuSeconds();
     for (int64_t i = 0; i < range.frames; ++i) {
       const int32_t t = FrameTimeMs(range.from_ms, range.rate, i);
       const uint32_t key = reuse ? SharedPictureKey(t) : 0;
@@ -114,7 +130,8 @@ int Run(int argc, char** argv) {
       }
       ++drawn;
     }
-    Print(reuse ? "render" : "every", range.frames, drawn, show_seconds, Now() - start);
+    Print(reuse ? "render" : "every", range.frames, drawn, show_seconds, Now() - start,
+          CpuSeconds() - cpu_start);
   }
   return 0;
 }

@@ -20,8 +20,11 @@ const char* const kPictures[] = {"bg.tga", "bg2.tga", "s1.tga", "s2.tga", "s3.tg
                                  "s4.tga", "s5.tga", "s6.tga", "s7.tga"};
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::vector<uint8_t> bytes(in ? size_t(in.tellg()) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bytes;
 }
 
 TgaImage Load(const std::string& name) {
