@@ -32,12 +32,12 @@ wait_until() {
   done
 }
 
-free_display() {
-  local n
-  for n in $(seq $((40 + $$ % 40)) 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
-  done
-  return 1
+# The server picks a free display itself (-displayfd) and writes its number
+# to $WORK/display: no race with other tests starting servers at the same time.
+display_known() { [ -s "$WORK/display" ] && grep -q '^[0-9][0-9]*$' "$WORK/display"; }
+use_server_display() {
+  wait_until 30 display_known || return 1
+  export DISPLAY=":$(cat "$WORK/display")"
 }
 
 x_answers() { xdpyinfo >/dev/null 2>&1; }
@@ -76,21 +76,19 @@ Section "ServerLayout"
   Screen "screen"
 EndSection
 CONF
-  local n; n=$(free_display) || skip "no free X display number"
-  Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" ":$n" \
-    >"$WORK/xorg.out" 2>&1 &
+  Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
+    -displayfd 3 3>"$WORK/display" >"$WORK/xorg.out" 2>&1 &
   X_PID=$!
-  export DISPLAY=":$n"
-  wait_until 30 x_answers || { tail -20 "$WORK/xorg.out" >&2; skip "Xorg did not start"; }
+  { use_server_display && wait_until 30 x_answers; } ||
+    { tail -20 "$WORK/xorg.out" >&2; skip "Xorg did not start"; }
 }
 
 # Xvfb with one screen of $1 (e.g. 800x600x24).
 start_xvfb() {
-  local n; n=$(free_display) || fail "no free X display number"
-  Xvfb ":$n" -screen 0 "$1" -nolisten tcp >"$WORK/xvfb.out" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.out" 2>&1 &
   X_PID=$!
-  export DISPLAY=":$n"
-  wait_until 30 x_answers || fail "Xvfb did not start: $(cat "$WORK/xvfb.out")"
+  { use_server_display && wait_until 30 x_answers; } ||
+    fail "Xvfb did not start: $(cat "$WORK/xvfb.out")"
 }
 
 # "1024x768": the screen's current size.
