@@ -52,39 +52,8 @@ def wait_for(what, predicate, timeout, interval=0.1):
 
 # An X server with real display modes: Xorg's dummy driver, desktop at
 # 1024x768 with an 800x600 mode to switch to.
-XORG_DUMMY_CONFIG = """
-Section "Device"
-  Identifier "card"
-  Driver "dummy"
-  VideoRam 65536
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
-  Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "card"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Modes "1024x768" "800x600"
-    Virtual 1024 768
-  EndSubSection
-EndSection
-Section "ServerLayout"
-  Identifier "layout"
-  Screen "screen"
-EndSection
-Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-  Option "DontVTSwitch" "true"
-EndSection
-"""
+XORG_DUMMY_CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support",
+                                 "xorg-dummy.conf")
 
 
 class Skip(Exception):
@@ -101,9 +70,7 @@ class XServer:
         if screen == "xorg-dummy":
             if os.geteuid() != 0 or shutil.which("Xorg") is None:
                 raise Skip("Xorg with the dummy driver needs root")
-            config = os.path.join(work, "xorg.conf")
-            with open(config, "w") as f:
-                f.write(XORG_DUMMY_CONFIG)
+            config = XORG_DUMMY_CONFIG
             empty = os.path.join(work, "xorg.conf.d")
             os.mkdir(empty)
             command = ["Xorg", "-noreset", "-nolisten", "tcp", "-config", config, "-configdir",

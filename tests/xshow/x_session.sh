@@ -16,6 +16,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+XORG_CONFIG=$(cd "$(dirname "${BASH_SOURCE[0]}")/../support" && pwd)/xorg-dummy.conf
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*" >&2; exit 77; }
@@ -47,36 +48,7 @@ x_answers() { xdpyinfo >/dev/null 2>&1; }
 start_xorg() {
   command -v Xorg >/dev/null || skip "no Xorg installed"
   [ "$(id -u)" -eq 0 ] || skip "Xorg with the dummy driver needs root here"
-  cat >"$WORK/xorg.conf" <<'CONF'
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 16384
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 28.0-80.0
-  VertRefresh 48.0-75.0
-  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
-  Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Modes "1024x768" "800x600"
-    Virtual 1024 768
-  EndSubSection
-EndSection
-Section "ServerLayout"
-  Identifier "layout"
-  Screen "screen"
-EndSection
-CONF
-  Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
+  Xorg -config "$XORG_CONFIG" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
     -displayfd 3 3>"$WORK/display" >"$WORK/xorg.out" 2>&1 &
   X_PID=$!
   { use_server_display && wait_until 30 x_answers; } ||
