@@ -34,7 +34,7 @@ struct NoiseLayer {
   double offset;
   int32_t phase_per_ms;
 };
-constexpr NoiseLayer kNoiseLayers[] = {
+constexpr NoiseLayer kNoiseLayers[kNoiseLayerCount] = {
     {1, 0, 0, 0.11f, 100.0, 0.0, 1},
     {0, 1, 0, 0.45f, 100.0, 0.0, 2},
     {0, 0, 1, 0.1f, -1000.0, 1.0, 4},
@@ -51,6 +51,14 @@ void DrawDancerScene(const ShowTextures& textures, int32_t t, int32_t period, in
 }
 
 }  // namespace
+
+void NoiseLayerAlphas(SpectrumSource& spectrum, float alphas[kNoiseLayerCount]) {
+  for (int i = 0; i < kNoiseLayerCount; ++i) {
+    const NoiseLayer& layer = kNoiseLayers[i];
+    const float m = spectrum.SpectrumAt(layer.probe);
+    alphas[i] = float(layer.offset + layer.scale * double(m));
+  }
+}
 
 int SceneRowAt(int32_t t) {
   const double tf = float(t);
@@ -87,18 +95,21 @@ void SceneSchedule::Draw(int32_t t, bool h_down) {
     case 9:
       DrawDancerScene(textures_, t, 535, 1, h_down);
       break;
-    case 11:
+    case 11: {
       // Five layers added onto the cleared frame, each weighted by its alpha.
+      float alphas[kNoiseLayerCount];
+      NoiseLayerAlphas(spectrum_, alphas);
       glEnable(GL_BLEND);
       glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      for (const NoiseLayer& layer : kNoiseLayers) {
-        const float m = spectrum_.SpectrumAt(layer.probe);
-        const float alpha = float(layer.offset + layer.scale * double(m));
-        glColor4f(layer.r, layer.g, layer.b, alpha);
+      for (int i = 0; i < kNoiseLayerCount; ++i) {
+        if (alphas[i] <= 0.0f && !draw_invisible_layers_) continue;
+        const NoiseLayer& layer = kNoiseLayers[i];
+        glColor4f(layer.r, layer.g, layer.b, alphas[i]);
         DrawNoiseLayer(textures_.noise_texture, layer.phase_per_ms * t);
       }
       glDisable(GL_BLEND);
       break;
+    }
     case 12:
       glDisable(GL_BLEND);
       DrawFullscreenQuad(textures_.slide_textures[6]);

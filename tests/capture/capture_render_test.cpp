@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include "bass/audio_decoder.h"
@@ -141,6 +143,39 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
   size_t lit = 0;
   for (uint8_t value : captured[4]) lit += value > 0;
   EXPECT_GT(lit, captured[4].size() / 4);
+}
+
+// The show skips noise layers of alpha 0 or less and samples the noise
+// texture with its own filter (no mipmaps at 800x600); across the noise scene of the real song,
+// every pattern of skipped layers and every 100th ms give the same pixels as
+// drawing all five layers with the mipmapped filter.
+TEST(CaptureRender, SkippingInvisibleNoiseLayersChangesNoPixel) {
+  LiveShow live;
+  std::string error;
+  ASSERT_TRUE(live.Open(800, 600, &error)) << error;
+  std::map<int, int32_t> first_of_pattern;
+  std::vector<int32_t> times;
+  for (int32_t t = 94286; t <= 111428; ++t) {
+    live.spectrum->SetPositionMs(t);
+    float alphas[kNoiseLayerCount];
+    NoiseLayerAlphas(*live.spectrum, alphas);
+    int pattern = 0;
+    for (int i = 0; i < kNoiseLayerCount; ++i) pattern |= (alphas[i] > 0) << i;
+    if (first_of_pattern.emplace(pattern, t).second || t % 100 == 0) times.push_back(t);
+  }
+  // All five, all but the fifth, and all but the third and fifth.
+  EXPECT_GE(first_of_pattern.size(), 3u) << "the song switches layers on and off";
+  glBindTexture(GL_TEXTURE_2D, live.textures.noise_texture);
+  GLint shows_filter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &shows_filter);
+  for (int32_t t : times) {
+    live.schedule->set_draw_invisible_layers(true);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    const std::vector<uint8_t> every_layer = live.Draw(t, false);
+    live.schedule->set_draw_invisible_layers(false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, shows_filter);
+    ASSERT_EQ(FirstDifference(every_layer, live.Draw(t, false), 800), "") << "t " << t;
+  }
 }
 
 std::unique_ptr<FrameRenderer> SmallRenderer() {
