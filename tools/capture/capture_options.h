@@ -3,6 +3,7 @@
 //   zibo-capture --at MS --out FILE.png
 //   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
 //   common: [--media DIR] [--size WxH] [--hold h,space]
+//   .mp4/.mkv: [--preset NAME] [--crf N]
 //
 // The ending of --out picks the format. Values may also be written
 // --name=value. Pure code; any thread.
@@ -26,6 +27,11 @@ enum class OutputFormat {
   kVideo,      // .mp4 or .mkv through ffmpeg, with the music
 };
 
+// H.264 settings for .mp4 and .mkv: at these the show's flat colours, text
+// and noise look the same as a lossless encoding (SSIM >= 0.99).
+constexpr const char* kDefaultPreset = "superfast";
+constexpr int kDefaultCrf = 18;
+
 struct CaptureOptions {
   bool single_frame = false;  // --at given
   int32_t at_ms = 0;
@@ -39,6 +45,8 @@ struct CaptureOptions {
   int height = 600;
   bool hold_h = false;
   bool hold_space = false;
+  std::string preset = kDefaultPreset;  // x264's speed preset
+  int crf = kDefaultCrf;                // x264's constant quality, 0 = lossless
 };
 
 enum class ParseOutcome {
