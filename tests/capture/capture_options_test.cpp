@@ -42,7 +42,7 @@ TEST(CaptureOptions, DefaultsCaptureTheWholeShowAt60Fps) {
 TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
   const Parsed parsed = Parse({"--fps=60000/1001", "--from", "1000", "--to=2000", "--out",
                                "clip.MKV", "--media", "assets", "--size", "320x240", "--hold",
-                               "Space,h"});
+                               "Space,h", "--preset", "slow", "--crf=51"});
   ASSERT_EQ(parsed.outcome, ParseOutcome::kRun) << parsed.error;
   const CaptureOptions& o = parsed.options;
   EXPECT_EQ(o.fps.num, 60000);
@@ -55,6 +55,8 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.height, 240);
   EXPECT_TRUE(o.hold_h);
   EXPECT_TRUE(o.hold_space);
+  EXPECT_EQ(o.preset, "slow");
+  EXPECT_EQ(o.crf, 51);
 }
 
 TEST(CaptureOptions, FrameRatesAreReducedFractions) {
@@ -131,6 +133,10 @@ TEST(CaptureOptions, RejectsBadArguments) {
       {"--size", "8194x600", "--out", "a.y4m"},
       {"--size", "801x600", "--out", "a.y4m"},          // 4:2:0 needs even sides
       {"--size", "800x601", "--out", "a.mp4"},
+      {"--crf", "52", "--out", "a.mp4"},
+      {"--crf", "-1", "--out", "a.mp4"},
+      {"--preset", "fastest", "--out", "a.mp4"},
+      {"--crf", "18", "--out", "a.y4m"},                // H.264 settings need a video
       {"--hold", "", "--out", "a.y4m"},
       {"--hold", "h,", "--out", "a.y4m"},
       {"--hold", "shift", "--out", "a.y4m"},
