@@ -42,9 +42,10 @@ struct CaptureOptions {
 };
 
 enum class ParseOutcome {
-  kRun,    // options filled in
-  kHelp,   // --help: print the usage and succeed
-  kError,  // `error` says what is wrong: print it and the usage, exit 2
+  kRun,      // options filled in
+  kHelp,     // --help: print the usage and succeed
+  kVersion,  // --version: print the name and version and succeed
+  kError,    // `error` says what is wrong: print it and the usage, exit 2
 };
 
 ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
