@@ -25,16 +25,16 @@ constexpr int kPictureSize = 1024;
 constexpr int kIconSize = 256;
 
 const char kUsage[] =
-    "usage: zibo-media OUTPUT-DIRECTORY\n"
+    "usage: zibo-media <output-directory>\n"
     "       zibo-media --icon FILE.png\n"
     "\n"
     "Makes the show's music, horn and pictures from code, or its desktop icon.\n"
     "\n"
-    "  OUTPUT-DIRECTORY  an existing folder; receives disco.mp3, s.ogg, bg.tga,\n"
-    "                    bg2.tga and s1.tga ... s7.tga\n"
-    "  --icon FILE.png   write the 256x256 desktop icon to FILE.png\n"
-    "  --help, -h        show this text and exit\n"
-    "  --version         show the program's version and exit\n";
+    "  <output-directory>  an existing folder; receives disco.mp3, s.ogg, bg.tga,\n"
+    "                      bg2.tga and s1.tga ... s7.tga\n"
+    "  --icon FILE.png     write the 256x256 desktop icon to FILE.png\n"
+    "  --help, -h          show this text and exit\n"
+    "  --version           show the program's version and exit\n";
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
