@@ -83,7 +83,7 @@ check_deb() {
   local package=$work/zibo_${version}_$(dpkg --print-architecture).deb lib file
   run dpkg-deb --info "$package"; expect 0 "^ Version: $version\$"
   # The dependencies come from the binaries' libraries.
-  for lib in libsdl2 libsndfile1 libpng16 libkissfft libopengl0 libc6; do
+  for lib in libsdl2 libsndfile1 libpng16 libkissfft libopengl0 libc6 libegl1 libgl1; do
     grep -qE "^ Depends:.* $lib" "$work/out" || { fail "Depends lacks $lib"; show; }
   done
   run dpkg-deb --contents "$package"; expect 0
