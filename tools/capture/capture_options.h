@@ -3,6 +3,7 @@
 //   zibo-capture --at MS --out FILE.png
 //   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
 //   common: [--media DIR] [--size WxH] [--hold h,space]
+//   zibo-capture --help | --version
 //
 // The ending of --out picks the format. Values may also be written
 // --name=value. Pure code; any thread.
