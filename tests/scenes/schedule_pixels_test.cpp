@@ -10,7 +10,7 @@
 #include "gl_test_support.h"
 #include "scenes/dancer.h"
 #include "scenes/scene_schedule.h"
-#include "shell/show_frame.h"
+#include "show/show_frame.h"
 
 namespace zibo {
 namespace {
