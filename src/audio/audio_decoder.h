@@ -2,8 +2,8 @@
 //
 // Used by the audio library's streams and by offline tools that need the
 // same samples the live show hears. libsndfile reads the file; the result is
-// converted to `out_rate` Hz and `out_channels` channels (mono is duplicated
-// to every channel, more channels are averaged down).
+// converted to `out_channels` channels (mono is duplicated to every channel,
+// more channels are averaged down) and by libsoxr to `out_rate` Hz.
 // Pure function of the file; safe on any thread.
 #ifndef ZIBO_AUDIO_AUDIO_DECODER_H
 #define ZIBO_AUDIO_AUDIO_DECODER_H
