@@ -32,8 +32,9 @@ const char kUsage[] =
     "  --hold KEYS     draw as if these keys were held: h, space or h,space\n"
     "  --preset NAME   x264 speed preset for .mp4/.mkv, ultrafast ... veryslow\n"
     "                  (default superfast)\n"
-    "  --crf N         x264 quality for .mp4/.mkv, 0 (lossless) to 51 (default 18)\n"
-    "  --help          show this text\n";
+    "  --crf N         x264 quality for .mp4/.mkv, 0 (lossless) to 51 (default 16)\n"
+    "  --help, -h      show this text and exit\n"
+    "  --version       show the program's version and exit\n";
 
 bool ParseWhole(const std::string& text, int64_t low, int64_t high, int64_t* value) {
   if (text.empty()) return false;
@@ -136,12 +137,12 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
       name = name.substr(0, equals);
       has_value = true;
     }
-    if (name == "--help" || name == "-h") {
+    if (name == "--help" || name == "-h" || name == "--version") {
       if (has_value) {
         *error = name + " takes no value";
         return ParseOutcome::kError;
       }
-      return ParseOutcome::kHelp;
+      return name == "--version" ? ParseOutcome::kVersion : ParseOutcome::kHelp;
     }
     static const char* const kNames[] = {"--at",   "--fps",  "--from",   "--to",  "--out",
                                          "--media", "--size", "--hold", "--preset", "--crf"};

@@ -4,6 +4,7 @@
 //   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
 //   common: [--media DIR] [--size WxH] [--hold h,space]
 //   .mp4/.mkv: [--preset NAME] [--crf N]
+//   zibo-capture --help | --version
 //
 // The ending of --out picks the format. Values may also be written
 // --name=value. Pure code; any thread.
@@ -27,10 +28,12 @@ enum class OutputFormat {
   kVideo,      // .mp4 or .mkv through ffmpeg, with the music
 };
 
-// H.264 settings for .mp4 and .mkv: at these the show's flat colours, text
-// and noise look the same as a lossless encoding (SSIM >= 0.99).
+// H.264 settings for .mp4 and .mkv: measured against lossless encodings of
+// slides, the dancer, the noise and the strobe, these come as close as or
+// closer than "veryfast" at 18 everywhere (SSIM 0.96 on the noise, above
+// 0.997 elsewhere), and x264 spends much less time on them.
 constexpr const char* kDefaultPreset = "superfast";
-constexpr int kDefaultCrf = 18;
+constexpr int kDefaultCrf = 16;
 
 struct CaptureOptions {
   bool single_frame = false;  // --at given
@@ -50,9 +53,10 @@ struct CaptureOptions {
 };
 
 enum class ParseOutcome {
-  kRun,    // options filled in
-  kHelp,   // --help: print the usage and succeed
-  kError,  // `error` says what is wrong: print it and the usage, exit 2
+  kRun,      // options filled in
+  kHelp,     // --help: print the usage and succeed
+  kVersion,  // --version: print the name and version and succeed
+  kError,    // `error` says what is wrong: print it and the usage, exit 2
 };
 
 ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
