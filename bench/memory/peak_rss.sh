@@ -13,15 +13,16 @@ seconds=${2:-20}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zibo-rss-XXXXXX")
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")" SDL_AUDIODRIVER=dummy
+for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Prints "<what>: VmHWM ... VmRSS ..." for a pid, after the wait.
 measure() {  # what, pid
@@ -34,7 +35,7 @@ measure() {  # what, pid
   wait "$2" 2>/dev/null || true
 }
 
-"$build/bench/memory/bare_window" >/dev/null 2>&1 &
+"$build/bench/memory/bare_window" >/dev/null 2>"$work/show.err" &
 pids+=($!)
 measure "bare window" "$!"
 
