@@ -27,12 +27,19 @@ export DISPLAY=":$(cat "$work/display")" SDL_AUDIODRIVER=dummy
 window_id() {
   xwininfo -root -tree 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\":.*/\1/p" | head -1
 }
-# Polls for window $1 for up to $2 seconds while the show runs.
-await_window() {
-  local tries=$(($2 * 10)) id
+# Waits up to 60 s for the show's window, pressing Return in the question
+# box whenever it is up; $stage says how far the show got.
+await_show_window() {
+  local box tries=600
+  stage="no question box"
   while [ "$tries" -gt 0 ] && kill -0 "$show" 2>/dev/null; do
-    id=$(window_id "$1")
-    [ -n "$id" ] && echo "$id" && return 0
+    [ -n "$(window_id zibo)" ] && return 0
+    box=$(window_id "Do you like...")
+    if [ -n "$box" ]; then
+      stage="no show window after the answer"
+      xdotool windowfocus "$box" key Return 2>/dev/null
+      sleep 0.2
+    fi
     tries=$((tries - 1)); sleep 0.1
   done
   return 1
@@ -42,19 +49,12 @@ failed=0
 for run in $(seq "$runs"); do
   (cd "$media" && exec "$zibo" </dev/null >/dev/null 2>"$work/stderr") & show=$!
   ok=no
-  if box=$(await_window "Do you like..." 60); then
-    for _ in $(seq 50); do  # Return until the box is gone (a fresh box may miss keys)
-      xdotool windowfocus "$box" key Return 2>/dev/null
-      sleep 0.2
-      [ "$(window_id "Do you like...")" = "$box" ] || break
-    done
-    await_window zibo 60 >/dev/null && ok=yes
-  fi
+  await_show_window && ok=yes
   kill -KILL "$show" 2>/dev/null  # the start is what is measured
   wait "$show" 2>/dev/null; status=$?
   if [ "$ok" = no ]; then
     failed=$((failed + 1))
-    echo "start $run failed: exit status $status, stderr:"; sed 's/^/  /' "$work/stderr"
+    echo "start $run failed ($stage): exit status $status, stderr:"; sed 's/^/  /' "$work/stderr"
   fi
 done
 echo "$failed of $runs starts failed"

@@ -18,14 +18,6 @@ ON_X_ERROR = C.CFUNCTYPE(I, P, P)(lambda d, e: 0)  # windows may vanish while lo
 X.XSetErrorHandler(ON_X_ERROR)
 
 
-class Attributes(C.Structure):
-    _fields_ = [(f, I) for f in ("x", "y", "w", "h", "border", "depth")] + [
-        ("visual", P), ("root", UL)] + [(f, I) for f in ("cls", "bit", "win", "store")] + [
-        ("planes", UL), ("pixel", UL), ("save", I), ("cmap", UL), ("installed", I),
-        ("map_state", I), ("all", C.c_long), ("mine", C.c_long), ("dont", C.c_long),
-        ("override", I), ("screen", P)]
-
-
 class Image(C.Structure):
     _fields_ = [(f, I) for f in ("w", "h", "xoff", "fmt")] + [("data", C.POINTER(C.c_ubyte))] + [
         (f, I) for f in ("order", "unit", "bitorder", "pad", "depth", "stride", "bpp")]
@@ -36,8 +28,10 @@ class ClientMessage(C.Structure):
                 ("message_type", UL), ("format", I), ("data", C.c_long * 5), ("pad", C.c_long * 14)]
 
 
-class Failure(Exception):
-    pass
+class Failure(Exception): pass
+
+
+class SkipCase(Exception): pass
 
 
 def check(condition, message):
@@ -80,16 +74,14 @@ class Server:
             self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL))
             wait_for("openbox", lambda: self.prop(self.root, "_NET_SUPPORTING_WM_CHECK"))
 
-    def atom(self, name):
-        return X.XInternAtom(self.dpy, name.encode(), 0)
+    def atom(self, name): return X.XInternAtom(self.dpy, name.encode(), 0)
 
     def prop(self, window, name):
         """A property as a list of numbers (names for atoms)."""
         kind, fmt, n, left, data = UL(), I(), UL(), UL(), C.POINTER(C.c_ubyte)()
         X.XGetWindowProperty(self.dpy, UL(window), UL(self.atom(name)), C.c_long(0), C.c_long(64), 0, UL(0),
                              C.byref(kind), C.byref(fmt), C.byref(n), C.byref(left), C.byref(data))
-        if not data:
-            return []
+        if not data: return []
         values = list(C.cast(data, C.POINTER(C.c_long if fmt.value == 32 else C.c_ubyte))[:n.value])
         if kind.value == 4:  # XA_ATOM
             values = [X.XGetAtomName(self.dpy, UL(v)).decode() for v in values]
@@ -104,11 +96,8 @@ class Server:
             title = bytes(self.prop(window, "_NET_WM_NAME") or self.prop(window, "WM_NAME"))
             if title == name.encode() and self.geometry(window)["viewable"]:
                 found.append(window)
-            root, parent, kids, n = UL(), UL(), C.POINTER(UL)(), C.c_uint()
-            if X.XQueryTree(self.dpy, UL(window), C.byref(root), C.byref(parent), C.byref(kids), C.byref(n)):
-                children = kids[:n.value] if kids else []
-                for kid in children:
-                    search(kid)
+            for kid in self.tree(window)[1]:
+                search(kid)
         wait_for('a window "%s"' % name, lambda: search(self.root) or found or (show and show.ended()),
                  timeout)
         check(found, 'the show ended before a window "%s" appeared' % name)
@@ -116,21 +105,24 @@ class Server:
 
     def geometry(self, window):
         """Size, map state and absolute position of a window."""
-        a, x, y, child = Attributes(), I(), I(), UL()
-        if not X.XGetWindowAttributes(self.dpy, UL(window), C.byref(a)):
+        a, x, y, child = (I * 40)(), I(), I(), UL()  # XWindowAttributes: width [2], height [3], map_state [23]
+        if not X.XGetWindowAttributes(self.dpy, UL(window), a):
             return {"viewable": False}
         X.XTranslateCoordinates(self.dpy, UL(window), UL(self.root), 0, 0, C.byref(x), C.byref(y),
                                 C.byref(child))
-        return {"x": x.value, "y": y.value, "w": a.w, "h": a.h, "viewable": a.map_state == 2}
+        return {"x": x.value, "y": y.value, "w": a[2], "h": a[3], "viewable": a[23] == 2}
+
+    def tree(self, window):
+        """A window's parent and children."""
+        root, parent, kids, n = UL(), UL(), C.POINTER(UL)(), C.c_uint()
+        X.XQueryTree(self.dpy, UL(window), C.byref(root), C.byref(parent), C.byref(kids), C.byref(n))
+        return parent.value, (kids[:n.value] if kids else [])
 
     def frame(self, window):
         """The window manager's frame around a window: its top-level ancestor."""
-        root, parent, kids, n = UL(), UL(window), C.POINTER(UL)(), C.c_uint()
-        while True:
-            window = parent.value
-            X.XQueryTree(self.dpy, UL(window), C.byref(root), C.byref(parent), C.byref(kids), C.byref(n))
-            if parent.value == root.value:
-                return window
+        while self.tree(window)[0] != self.root:
+            window = self.tree(window)[0]
+        return window
 
     def key(self, name, window=None, down=(True, False)):
         if window:
@@ -157,7 +149,7 @@ class Server:
         X.XSync(self.dpy, False)
 
     def request_close(self, window):
-        """A WM_DELETE_WINDOW message, as a window manager's close sends it."""
+        """What a window manager's close button sends."""
         event = ClientMessage(type=33, window=window, message_type=self.atom("WM_PROTOCOLS"), format=32)
         event.data[0] = self.atom("WM_DELETE_WINDOW")
         X.XSendEvent(self.dpy, UL(window), 0, C.c_long(0), C.byref(event))
@@ -187,12 +179,7 @@ class Server:
 
     def close(self):
         for proc in reversed(self.procs):
-            proc.terminate()
-            proc.wait(10)
-
-
-class SkipCase(Exception):
-    pass
+            proc.terminate(), proc.wait(10)
 
 
 class Show:
@@ -201,35 +188,28 @@ class Show:
     def __init__(self, case, folder, audio="disk", stdin=None, env=()):
         self.folder, self.audio = folder, folder + ".raw"
         environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio, **dict(env))
-        self.err = open(folder + ".err", "w+")
-        self.out = open(folder + ".out", "w+")
+        self.err, self.out = open(folder + ".err", "w+"), open(folder + ".out", "w+")
         self.proc = subprocess.Popen([case.zibo], cwd=folder, env=environ, stdout=self.out, stderr=self.err,
                                      stdin=subprocess.PIPE if stdin is not None else subprocess.DEVNULL)
         if stdin is not None:
             self.proc.stdin.write(stdin.encode()), self.proc.stdin.close()
         case.shows.append(self)
 
-    def ended(self):
-        return self.proc.poll() is not None
+    def ended(self): return self.proc.poll() is not None
 
     def stderr(self):
         self.err.seek(0)
         return self.err.read()
 
     def end(self, expected, how=None, timeout=60):
-        """Ends the show by `how` (a signal) and checks its exit status."""
-        if how:
-            self.proc.send_signal(how)
+        self.proc.send_signal(how) if how else None
         wait_for("the show to end", self.ended, timeout)
         check(self.proc.returncode == expected, "exit status %d, not %d" % (self.proc.returncode, expected))
 
     def sound(self):
         """The disk audio output as 16-bit samples (both channels)."""
-        samples = array.array("h")
-        if os.path.exists(self.audio):
-            with open(self.audio, "rb") as f:
-                samples.frombytes(f.read()[:os.path.getsize(self.audio) // 2 * 2])
-        return samples
+        data = open(self.audio, "rb").read() if os.path.exists(self.audio) else b""
+        return array.array("h", data[:len(data) // 2 * 2])
 
 
 class Case:
@@ -265,13 +245,6 @@ class Case:
         else:
             self.x.answer(box, "Return" if answer == "yes" else "Escape", show)
         return show
-
-
-def frames_move_on(x, window):
-    """The opening scene's loading bar is on screen and fills on."""
-    wait_for("the loading bar", lambda: x.bar_step(window) >= 1)
-    first = x.bar_step(window)
-    wait_for("the bar to fill on", lambda: x.bar_step(window) > first, 20)
 
 
 def check_pace(x, window):
@@ -311,7 +284,7 @@ def case_windowed_wm(c):
     check("_NET_WM_ACTION_MOVE" in actions and not {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ"}
           & set(actions), "actions %r" % actions)
     check(x.prop(w, "_NET_WM_STATE") == ["_NET_WM_STATE_ABOVE"], "state %r" % x.prop(w, "_NET_WM_STATE"))
-    frames_move_on(x, w)
+    check_pace(x, w)
     x.key("Escape", w)
     show.end(0)
     check("Error" not in show.stderr() and "Damn" not in show.stderr(), "reported something")
@@ -333,7 +306,7 @@ def case_fullscreen(c):
     show = c.start(c.folder("run"), "yes", audio="dummy")
     w = x.find("zibo", show)
     check(x.geometry(w) == dict(x=0, y=0, w=800, h=600, viewable=True), "window %r" % x.geometry(w))
-    frames_move_on(x, w)
+    check_pace(x, w)
     x.key("Escape", w)
     show.end(0)
     x.close()
@@ -465,8 +438,7 @@ def main():
     finally:
         for show in case.shows:
             show.proc.kill(), show.proc.wait()
-        if case.x:
-            case.x.close()
+        case.x.close() if case.x else None
         shutil.rmtree(work, ignore_errors=True)
     print("passed", case_name)
     return 0
