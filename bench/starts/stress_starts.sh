@@ -27,20 +27,28 @@ export DISPLAY=":$(cat "$work/display")" SDL_AUDIODRIVER=dummy
 window_id() {
   xwininfo -root -tree 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\":.*/\1/p" | head -1
 }
-# Waits up to 60 s for the show's window, pressing Return in the question
-# box whenever it is up; $stage says how far the show got.
+# Waits for the show's window, answering the question box with Return.
+# After each Return no X client of ours runs for 3 s: a server whose last
+# client leaves resets, and the show's own connections must cope with that
+# as on a bare server. $stage says how far the show got.
 await_show_window() {
   local box tries=600
   stage="no question box"
-  while [ "$tries" -gt 0 ] && kill -0 "$show" 2>/dev/null; do
-    [ -n "$(window_id zibo)" ] && return 0
-    box=$(window_id "Do you like...")
-    if [ -n "$box" ]; then
-      stage="no show window after the answer"
-      xdotool windowfocus "$box" key Return 2>/dev/null
-      sleep 0.2
-    fi
+  while [ -z "${box:=$(window_id "Do you like...")}" ]; do
+    kill -0 "$show" 2>/dev/null && [ "$tries" -gt 0 ] || return 1
     tries=$((tries - 1)); sleep 0.1
+  done
+  stage="the show ended after the answer"
+  for _ in $(seq 20); do
+    xdotool windowfocus "$box" key Return 2>/dev/null
+    for _ in $(seq 30); do kill -0 "$show" 2>/dev/null || return 1; sleep 0.1; done
+    [ "$(window_id "Do you like...")" = "$box" ] || break
+  done
+  stage="no show window after the answer"
+  for _ in $(seq 600); do
+    kill -0 "$show" 2>/dev/null || { stage="the show ended after the answer"; return 1; }
+    [ -n "$(window_id zibo)" ] && return 0
+    sleep 0.1
   done
   return 1
 }
