@@ -35,23 +35,26 @@ await_show_window() {
   local box tries=600
   stage="no question box"
   while [ -z "${box:=$(window_id "Do you like...")}" ]; do
-    kill -0 "$show" 2>/dev/null && [ "$tries" -gt 0 ] || return 1
+    alive && [ "$tries" -gt 0 ] || return 1
     tries=$((tries - 1)); sleep 0.1
   done
   stage="the show ended after the answer"
   for _ in $(seq 20); do
     xdotool windowfocus "$box" key Return 2>/dev/null
-    for _ in $(seq 30); do kill -0 "$show" 2>/dev/null || return 1; sleep 0.1; done
+    for _ in $(seq 30); do alive || return 1; sleep 0.1; done
     [ "$(window_id "Do you like...")" = "$box" ] || break
   done
   stage="no show window after the answer"
   for _ in $(seq 600); do
-    kill -0 "$show" 2>/dev/null || { stage="the show ended after the answer"; return 1; }
+    alive || { stage="the show ended after the answer"; return 1; }
     [ -n "$(window_id zibo)" ] && return 0
     sleep 0.1
   done
   return 1
 }
+
+# Whether the show still runs (an exited one may wait unreaped as a zombie).
+alive() { grep -qs ') [^Z]' "/proc/$show/stat"; }
 
 failed=0
 for run in $(seq "$runs"); do
