@@ -47,61 +47,54 @@ class BassApiTest : public ::testing::Test {
   int files_ = 0;
 };
 
-TEST_F(BassApiTest, EveryCallFailsWithItsCode) {
-  float buffer[256];
-  std::fill_n(buffer, 256, 7.0f);
-  const bool before_init[] = {
-      BASS_StreamCreateFile(0, "x.mp3", 0, 0, 0) == 0, BASS_Start() == 0,
-      BASS_StreamPlay(1, 0, 0) == 0,                   BASS_ChannelGetPosition(1) == QWORD(-1),
-      BASS_ChannelBytes2Seconds(1, 4) < 0,             BASS_ChannelStop(1) == 0,
-      BASS_ChannelGetData(1, buffer, BASS_DATA_FFT512) == DWORD(-1), BASS_Stop() == 0};
-  for (bool failed : before_init) EXPECT_TRUE(failed);
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
-  EXPECT_EQ(std::vector<float>(buffer, buffer + 256), std::vector<float>(256, 0.0f));
-  BASS_Free();
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+// Each failure leaves its code: `failed` must hold and the code be `code`.
+void ExpectFailure(bool failed, int code, int line) {
+  EXPECT_TRUE(failed) << "line " << line;
+  EXPECT_EQ(BASS_ErrorGetCode(), code) << "line " << line;
+}
+#define EXPECT_FAILURE(failed, code) ExpectFailure(failed, code, __LINE__)
 
+TEST_F(BassApiTest, EveryCallFailsWithItsCode) {
+  std::vector<float> buffer(256, 7.0f);
+  EXPECT_FAILURE(BASS_StreamCreateFile(0, "x.mp3", 0, 0, 0) == 0 && !BASS_Start() &&
+                     !BASS_StreamPlay(1, 0, 0) && BASS_ChannelGetPosition(1) == QWORD(-1) &&
+                     BASS_ChannelBytes2Seconds(1, 4) < 0 && !BASS_ChannelStop(1) && !BASS_Stop() &&
+                     BASS_ChannelGetData(1, buffer.data(), BASS_DATA_FFT512) == DWORD(-1),
+                 BASS_ERROR_INIT);
+  EXPECT_EQ(buffer, std::vector<float>(256, 0.0f)) << "a failed spectrum reads zeros";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  EXPECT_FALSE(BASS_Init(BASS_DEVICE_DEFAULT, 44100, 32, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DRIVER);
+  EXPECT_FAILURE(!BASS_Init(BASS_DEVICE_DEFAULT, 44100, 32, nullptr), BASS_ERROR_DRIVER);
   EXPECT_NE(std::string(bass::LastErrorDetail()).find("no-such-driver"), std::string::npos);
   unsetenv("SDL_AUDIODRIVER");
-  EXPECT_FALSE(BASS_Init(3, 44100, 32, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
-  EXPECT_FALSE(BASS_Init(BASS_DEVICE_NOSOUND, 0, 32, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+  EXPECT_FAILURE(!BASS_Init(3, 44100, 32, nullptr), BASS_ERROR_DEVICE);
+  EXPECT_FAILURE(!BASS_Init(BASS_DEVICE_NOSOUND, 0, 32, nullptr), BASS_ERROR_ILLPARAM);
   InitNoSound();  // the failures left nothing behind
-  EXPECT_FALSE(BASS_Init(BASS_DEVICE_NOSOUND, 44100, 32, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+  EXPECT_FAILURE(!BASS_Init(BASS_DEVICE_NOSOUND, 44100, 32, nullptr), BASS_ERROR_ALREADY);
 
   ASSERT_TRUE(testing::WriteFileBytes(dir_.Path("text.mp3"), "not a song at all\n"));
-  const std::string missing = dir_.Path("missing.mp3"), text = dir_.Path("text.mp3");
-  const std::pair<HSTREAM, int> streams[] = {
-      {BASS_StreamCreateFile(0, missing.c_str(), 0, 0, 0), BASS_ERROR_FILEOPEN},
-      {BASS_StreamCreateFile(0, text.c_str(), 0, 0, 0), BASS_ERROR_FILEFORM},
-      {BASS_StreamCreateFile(1, "x", 0, 0, 0), BASS_ERROR_ILLPARAM},
-      {BASS_StreamCreateFile(0, nullptr, 0, 0, 0), BASS_ERROR_ILLPARAM},
-      {BASS_StreamCreateFile(0, "x", 10, 0, 0), BASS_ERROR_NOTAVAIL}};
-  for (auto [handle, code] : streams) EXPECT_EQ(handle, 0u) << code;
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
-  BASS_StreamCreateFile(0, missing.c_str(), 0, 0, 0);
+  const std::string missing = dir_.Path("missing.mp3");
+  EXPECT_FAILURE(!BASS_StreamCreateFile(0, missing.c_str(), 0, 0, 0), BASS_ERROR_FILEOPEN);
   EXPECT_NE(std::string(bass::LastErrorDetail()).find(missing), std::string::npos);
+  EXPECT_FAILURE(!BASS_StreamCreateFile(0, dir_.Path("text.mp3").c_str(), 0, 0, 0), BASS_ERROR_FILEFORM);
+  EXPECT_FAILURE(!BASS_StreamCreateFile(1, "x", 0, 0, 0), BASS_ERROR_ILLPARAM);
+  EXPECT_FAILURE(!BASS_StreamCreateFile(0, nullptr, 0, 0, 0), BASS_ERROR_ILLPARAM);
+  EXPECT_FAILURE(!BASS_StreamCreateFile(0, "x", 10, 0, 0), BASS_ERROR_NOTAVAIL);
 
   const HSTREAM s = Open(FileKind::kWav16, testing::Sine(440, 0.5, 44100, 2, 1000));
   BASS_StreamFree(s);
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
+  EXPECT_FAILURE(true, BASS_OK);
   BASS_StreamFree(s);
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+  EXPECT_FAILURE(true, BASS_ERROR_HANDLE);
   const HSTREAM t = Open(FileKind::kWav16, testing::Sine(440, 0.5, 44100, 2, 1000));
   EXPECT_NE(t, s) << "a new stream in the same slot gets a new handle";
-  EXPECT_FALSE(BASS_StreamPlay(s, 0, 0));
-  EXPECT_FALSE(BASS_ChannelStop(s));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
-  EXPECT_EQ(BASS_ChannelGetData(s, buffer, BASS_DATA_FFT512), DWORD(-1));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
-  EXPECT_EQ(BASS_ChannelGetData(t, nullptr, BASS_DATA_FFT512), DWORD(-1));
-  EXPECT_EQ(BASS_ChannelGetData(t, buffer, 1024), DWORD(-1));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+  EXPECT_FAILURE(!BASS_StreamPlay(s, 0, 0) && !BASS_ChannelStop(s), BASS_ERROR_HANDLE);
+  EXPECT_FAILURE(BASS_ChannelGetData(s, buffer.data(), BASS_DATA_FFT512) == DWORD(-1), BASS_ERROR_HANDLE);
+  EXPECT_FAILURE(BASS_ChannelGetData(t, nullptr, BASS_DATA_FFT512) == DWORD(-1), BASS_ERROR_ILLPARAM);
+  EXPECT_FAILURE(BASS_ChannelGetData(t, buffer.data(), 1024) == DWORD(-1), BASS_ERROR_ILLPARAM);
+  BASS_Free();
+  EXPECT_FAILURE(true, BASS_OK);
+  BASS_Free();
+  EXPECT_FAILURE(true, BASS_ERROR_INIT);
 }
 
 // Positions are 16-bit stereo bytes: 176400 a second.
