@@ -114,15 +114,14 @@ TEST_F(ScenePixels, EachMomentShowsItsScene) {
     int32_t t;
     Rgb colour;
     bool whole_screen;
-  } cases[] = {{0, kBlack, true},          {-100000, kBlack, true},       {128572, kBlack, true},
-               {21429, Slide(0), true},    {30000, Slide(0), true},       {30001, Slide(1), true},
-               {38572, Slide(2), true},    {55714, Slide(3), true},       {72858, Slide(4), true},
-               {81428, Slide(4), true},    {90001, Slide(5), true},       {94285, Slide(5), true},
-               {111429, Slide(6).Inverted(), true}, {111449, Slide(6).Inverted(), true},
-               {111450, Slide(6), true},   {111500, Slide(6).Inverted(), true},
-               {128571, Slide(6), true},   {55715, kBg2, false},          {56763, kBg, false},
-               {57833, kBg, false},        {57834, kBg2, false},          {81854, kBg2, false},
-               {81855, kBg, false},        {82390, kBg2, false},          {90000, kBg2, false}};
+  } cases[] = {{0, kBlack, true}, {-100000, kBlack, true}, {128572, kBlack, true}, {21429, Slide(0), true},
+               {30000, Slide(0), true}, {30001, Slide(1), true}, {38572, Slide(2), true},
+               {55714, Slide(3), true}, {72858, Slide(4), true}, {81428, Slide(4), true},
+               {90001, Slide(5), true}, {94285, Slide(5), true}, {111429, Slide(6).Inverted(), true},
+               {111449, Slide(6).Inverted(), true}, {111450, Slide(6), true}, {128571, Slide(6), true},
+               {111500, Slide(6).Inverted(), true}, {55715, kBg2, false}, {56763, kBg, false},
+               {57833, kBg, false}, {57834, kBg2, false}, {81854, kBg2, false}, {81855, kBg, false},
+               {82390, kBg2, false}, {90000, kBg2, false}};
   for (const auto& c : cases) {
     const Frame f = Show(c.t);
     if (c.whole_screen) {
@@ -142,10 +141,10 @@ TEST_F(ScenePixels, LoadingBarFillsInSixteenthsAndEmpties) {
     int32_t t;
     double x, y;
     Rgb colour;
-  } cases[] = {{1071, 42, 240, kWhite},  {1071, 300, 262, kBlack}, {1071, 47, 240, kBlack},
+  } cases[] = {{1071, 42, 240, kWhite}, {1071, 300, 262, kBlack}, {1071, 47, 240, kBlack},
                {1071, 50.5, 240, kBlack}, {1071, 597, 240, kWhite}, {1072, 50.5, 240, kWhite},
-               {1072, 83.5, 240, kWhite}, {1072, 84, 240, kBlack},  {1072, 60, 252, kBlack},
-               {1072, 60, 248, kWhite},  {17142, 555.5, 240, kWhite}, {17142, 556.5, 240, kBlack},
+               {1072, 83.5, 240, kWhite}, {1072, 84, 240, kBlack}, {1072, 60, 252, kBlack},
+               {1072, 60, 248, kWhite}, {17142, 555.5, 240, kWhite}, {17142, 556.5, 240, kBlack},
                {17143, 589, 240, kWhite}, {17143, 592, 240, kBlack}, {21428, 50.5, 240, kBlack}};
   for (const auto& c : cases) EXPECT_EQ(Show(c.t).At(c.x, c.y), c.colour) << c.t << " " << c.x;
 }
@@ -188,12 +187,12 @@ TEST_F(ScenePixels, UprightDancerAtTimeZero) {
   const struct {
     double x, y;
     Rgb colour;
-  } points[] = {{320, 200, kYellow},  {272, 142, kYellow},  {368, 258, kYellow}, {400, 240, kMagenta},
-                {240, 240, kMagenta}, {400, 252, kBlack},   {460, 240, kBlue},   {180, 240, kBlue},
-                {472, 240, kBlack},   {460, 249, kBlack},   {320, 265, kMagenta}, {329, 265, kBlack},
-                {320, 328, kBlue},    {320, 332, kBlack},   {347, 300, kBlue},   {352, 300, kBlack},
-                {275, 124, kMagenta}, {365, 124, kMagenta}, {258, 78, kBlue},    {382, 78, kBlue},
-                {240, 61, kCyan},     {400, 61, kCyan},     {320, 130, kBlack},  {255, 40, kBlack}};
+  } points[] = {{320, 200, kYellow}, {272, 142, kYellow}, {368, 258, kYellow}, {400, 240, kMagenta},
+                {240, 240, kMagenta}, {400, 252, kBlack}, {460, 240, kBlue}, {180, 240, kBlue},
+                {472, 240, kBlack}, {460, 249, kBlack}, {320, 265, kMagenta}, {329, 265, kBlack},
+                {320, 328, kBlue}, {320, 332, kBlack}, {347, 300, kBlue}, {352, 300, kBlack},
+                {275, 124, kMagenta}, {365, 124, kMagenta}, {258, 78, kBlue}, {382, 78, kBlue},
+                {240, 61, kCyan}, {400, 61, kCyan}, {320, 130, kBlack}, {255, 40, kBlack}};
   for (const auto& p : points) EXPECT_EQ(f.At(p.x, p.y), p.colour) << p.x << ", " << p.y;
   // H hangs a pendant, 14 wide, from the torso down to y 115.
   EXPECT_EQ(with_h.At(320, 117), kMagenta);
@@ -216,8 +215,7 @@ TEST_F(ScenePixels, HangingDancerHeadsDownFromTheMiddle) {
 }
 
 // File pixel b1 b2 b3 shows as (b1, b3, b2); the file's first row is drawn
-// along the top of the screen; the noise layer is the slide mapping
-// shifted by its phase.
+// along the top of the screen.
 TEST_F(ScenePixels, TexturesLieOnTheScreenTheRightWayRound) {
   testing::TempDir dir;
   const std::string path = dir.Path("quad.tga");
@@ -236,41 +234,6 @@ TEST_F(ScenePixels, TexturesLieOnTheScreenTheRightWayRound) {
       EXPECT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), 4) << got;
     }
   }
-  EXPECT_FALSE(LoadTgaTexture(dir.Path("bg.tga").c_str(), &texture, &error));
-  EXPECT_EQ(error, dir.Path("bg.tga") + ": No such file or directory");
-
-  const uint32_t noise = CreateNoiseTexture();
-  DrawFullscreenQuad(noise);
-  const Frame slide = Read();
-  glColor4f(1, 1, 1, 1);
-  for (int32_t phase : {0, 606, 1}) {
-    DrawNoiseLayer(noise, phase);
-    EXPECT_EQ(Read().rgba == slide.rgba, phase != 1) << phase;
-  }
-}
-
-// Rendering upside down by the GL convention: the bottom-up reading is the
-// top-down one with its rows reversed (odd height: the middle row stays).
-TEST(OffscreenGl, ReadsBothWaysUpAndRefusesAnEmptySize) {
-  std::string error;
-  auto gl = OffscreenGl::Create(80, 61, &error);
-  ASSERT_TRUE(gl) << error;
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  BeginScreenSpace();
-  glDisable(GL_DEPTH_TEST);
-  glColor3f(1, 0, 0);
-  glRectf(0, 400, 160, 480);  // top left in screen space
-  std::vector<uint8_t> top_down, bottom_up;
-  ASSERT_TRUE(gl->ReadPixelsTopDown(&top_down));
-  ASSERT_TRUE(gl->ReadPixelsBottomUp(&bottom_up));
-  EXPECT_EQ(top_down[0], 255);
-  EXPECT_EQ(top_down[(60 * 80 + 79) * 4], 0);
-  for (int row = 0; row < 61; ++row) {
-    ASSERT_TRUE(std::equal(top_down.begin() + row * 320, top_down.begin() + row * 320 + 320,
-                           bottom_up.begin() + (60 - row) * 320)) << row;
-  }
-  EXPECT_FALSE(OffscreenGl::Create(0, 600, &error));
-  EXPECT_NE(error.find("0x600"), std::string::npos) << error;
 }
 
 }  // namespace
