@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 #include "bass/bass.h"
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 #include "bass/stream_decoder.h"
 #include "support/audio_file.h"
 #include "support/file_bytes.h"

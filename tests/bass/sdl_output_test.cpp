@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 #include "bass/bass.h"
 #include "bass/bass_diagnostics.h"
 #include "support/audio_file.h"

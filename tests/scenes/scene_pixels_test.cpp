@@ -4,15 +4,18 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "scenes/dancer.h"
 #include "scenes/primitives.h"
 #include "scenes/scene_schedule.h"
-#include "shell/gl_state.h"
-#include "shell/offscreen_gl.h"
-#include "shell/show_frame.h"
+#include "show/gl_state.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
+#include "show/show_frame.h"
+#include "show/show_media.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/tga_file.h"
@@ -78,20 +81,25 @@ class ScenePixels : public ::testing::Test {
     std::string error;
     gl_ = OffscreenGl::Create(800, 600, &error);
     ASSERT_TRUE(gl_) << error;
-    textures_.bg_texture = SolidTexture(kBg);
-    textures_.bg2_texture = SolidTexture(kBg2);
-    for (int i = 0; i < 7; ++i) textures_.slide_textures[i] = SolidTexture(Slide(i));
-    textures_.noise_texture = CreateNoiseTexture();
-    schedule_.reset(new SceneSchedule(textures_, spectrum_));
+    // The show's own loading, each picture a colour picked by its file.
+    show_ = Show::Load(
+        [](const char* name, uint32_t* texture, std::string*) {
+          const int i = int(std::find_if(kImageFiles, kImageFiles + kImageFileCount,
+                                         [&](const char* f) { return std::string(f) == name; }) -
+                            kImageFiles);
+          *texture = SolidTexture(i == 0 ? kBg : i == 1 ? kBg2 : Slide(i - 2));
+          return true;
+        },
+        spectrum_, &error);
+    ASSERT_TRUE(show_) << error;
   }
   Frame Read() {
     Frame f{gl_->width(), gl_->height(), {}};
     EXPECT_TRUE(gl_->ReadPixelsTopDown(&f.rgba));
     return f;
   }
-  Frame Show(int32_t t, bool h_down = false) {
-    ClearShowFrame();
-    DrawShowFrame(*schedule_, t, h_down);
+  Frame Render(int32_t t, bool h_down = false) {
+    show_->DrawFrame(t, h_down);
     return Read();
   }
   Frame Dancer(int32_t t, int flipped, bool h_down = false) {
@@ -102,9 +110,8 @@ class ScenePixels : public ::testing::Test {
     return Read();
   }
   std::unique_ptr<OffscreenGl> gl_;
-  ShowTextures textures_;
   FakeSpectrum spectrum_;
-  std::unique_ptr<SceneSchedule> schedule_;
+  std::unique_ptr<Show> show_;
 };
 
 // Whole-screen scenes are one colour; the dancer's rows show their
@@ -123,7 +130,7 @@ TEST_F(ScenePixels, EachMomentShowsItsScene) {
                {57833, kBg, false}, {57834, kBg2, false}, {81854, kBg2, false}, {81855, kBg, false},
                {82390, kBg2, false}, {90000, kBg2, false}};
   for (const auto& c : cases) {
-    const Frame f = Show(c.t);
+    const Frame f = Render(c.t);
     if (c.whole_screen) {
       EXPECT_EQ(f.CountOther(c.colour), 0) << c.t;
       continue;
@@ -146,20 +153,20 @@ TEST_F(ScenePixels, LoadingBarFillsInSixteenthsAndEmpties) {
                {1072, 83.5, 240, kWhite}, {1072, 84, 240, kBlack}, {1072, 60, 252, kBlack},
                {1072, 60, 248, kWhite}, {17142, 555.5, 240, kWhite}, {17142, 556.5, 240, kBlack},
                {17143, 589, 240, kWhite}, {17143, 592, 240, kBlack}, {21428, 50.5, 240, kBlack}};
-  for (const auto& c : cases) EXPECT_EQ(Show(c.t).At(c.x, c.y), c.colour) << c.t << " " << c.x;
+  for (const auto& c : cases) EXPECT_EQ(Render(c.t).At(c.x, c.y), c.colour) << c.t << " " << c.x;
 }
 
 // The noise scene asks for five bins; silence gives blue-green noise, loud
 // music red and yellow; the pattern moves every ms and repeats every 303.
 TEST_F(ScenePixels, NoiseSceneFollowsTheMusicAndThePhase) {
-  const Frame silent = Show(100000);
+  const Frame silent = Render(100000);
   EXPECT_EQ(spectrum_.asked, (std::vector<float>{0.11f, 0.45f, 0.1f, 0.4f, 0.35f}));
   EXPECT_EQ(silent.MaxChannel(0), 0);
   EXPECT_GT(silent.MaxChannel(2), 200);
-  EXPECT_NE(Show(100001).rgba, silent.rgba);
-  EXPECT_EQ(Show(100000 + 303).rgba, silent.rgba);
+  EXPECT_NE(Render(100001).rgba, silent.rgba);
+  EXPECT_EQ(Render(100000 + 303).rgba, silent.rgba);
   spectrum_.level = 0.5f;
-  const Frame loud = Show(100000);
+  const Frame loud = Render(100000);
   EXPECT_GT(loud.MaxChannel(0), 200);
   EXPECT_GT(loud.MaxChannel(1), 200);
   EXPECT_EQ(loud.MaxChannel(2), 0);
@@ -170,7 +177,7 @@ TEST_F(ScenePixels, EveryRowLeavesBlendingAndDepthOffAndTheMatricesBalanced) {
   for (int32_t t : {0, 500, 20000, 25000, 40000, 60000, 75000, 85000, 92000, 100000, 111449,
                     128572}) {
     glEnable(GL_DEPTH_TEST);
-    Show(t, true);
+    Render(t, true);
     EXPECT_FALSE(glIsEnabled(GL_BLEND)) << t;
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)) << t;
     GLint depth = 0;
