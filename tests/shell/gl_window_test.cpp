@@ -79,11 +79,18 @@ TEST_F(GlWindowTest, WindowIsCentredTopmostFixedAndItsContextReady) {
   int depth = 0;
   SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
   EXPECT_GE(depth, 16);
-  // The rest of the starting GL state is shared with the offscreen context
-  // and shows in every picture the scene tests read back.
-  GLint viewport[4] = {};
+  GLint viewport[4] = {}, mode = 0, depth_func = 0, src = 0, dst = 0;
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 800, 600}));
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_PROJECTION);
+  glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  EXPECT_EQ(std::vector<GLint>({depth_func, src, dst}),
+            (std::vector<GLint>{GL_LESS, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_CULL_FACE));
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -78,8 +78,7 @@ TEST(TgaReader, SizesAtTheEdges) {
     EXPECT_EQ(Parse(c.bytes, &image, &error), c.error == nullptr) << c.bytes.size();
     if (c.error) {
       EXPECT_NE(error.find(c.error), std::string::npos) << error;
-    }
-    if (!c.error) {
+    } else {
       EXPECT_EQ(image.byte_size(), 0u);
     }
   }
