@@ -78,7 +78,7 @@ TEST(FrameTiming, FrameTimesRoundDownWithoutDriftAndCountsCoverTheRange) {
                                   FrameCount(100, 100, r60), FrameCount(100, 50, r60)}), std::vector<int64_t>({7715, 1, 0, 0}));
   EXPECT_DOUBLE_EQ(FramesToSeconds(60000, ReducedFrameRate(FrameRate{120000, 2002})), 1001.0);
   // The frames counted are exactly those before the end.
-  for (const FrameRate rate : {r60, FrameRate{25, 1}, FrameRate{30000, 1001}, FrameRate{1, 1}, FrameRate{7, 3}, FrameRate{999999, 1000}}) {
+  for (const FrameRate rate : {r60, FrameRate{25, 1}, FrameRate{30000, 1001}, FrameRate{1000, 1}, FrameRate{1, 1}, FrameRate{7, 3}, FrameRate{999999, 1000}}) {
     for (const auto& [from, to] : {std::pair{0, 1}, {0, 17}, {5, 1000}, {1000, 2001}, {0, 128572}}) {
       const int64_t count = FrameCount(from, to, rate);
       EXPECT_TRUE(count >= 1 && FrameTimeMs(from, rate, count - 1) < to && FrameTimeMs(from, rate, count) >= to)
