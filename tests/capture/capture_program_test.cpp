@@ -11,19 +11,18 @@
 
 #include <gtest/gtest.h>
 
-#include "bass/audio_decoder.h"
 #include "capture_loop.h"
 #include "frame_output.h"
 #include "frame_pipeline.h"
 #include "frame_renderer.h"
 #include "music_spectrum.h"
 #include "shared_picture.h"
-#include "shell/offscreen_gl.h"
-#include "shell/show_frame.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
 #include "show/show_media.h"
+#include "show/show_music.h"
 #include "support/file_bytes.h"
 #include "support/run_program.h"
-#include "textures/texture_upload.h"
 #include "y4m_writer.h"
 
 namespace zibo {
@@ -132,19 +131,13 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
   std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
   ASSERT_TRUE(gl) << error;
   DecodedAudio music;
-  ASSERT_EQ(DecodeAudioFile((kMedia + "/" + kSongFile).c_str(), 44100, 2, &music, &error), 0) << error;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
   MusicSpectrum spectrum(music);
-  ShowTextures textures;
-  uint32_t* slots[kImageFileCount] = {&textures.bg_texture, &textures.bg2_texture};
-  for (int i = 0; i < kSlideCount; ++i) slots[2 + i] = &textures.slide_textures[i];
-  for (int i = 0; i < kImageFileCount; ++i)
-    ASSERT_TRUE(LoadTgaTexture((kMedia + "/" + kImageFiles[i]).c_str(), slots[i], &error)) << error;
-  textures.noise_texture = CreateNoiseTexture();
-  SceneSchedule schedule(textures, spectrum);
+  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
+  ASSERT_TRUE(show) << error;
   for (size_t i = 0; i < captured.size(); ++i) {
-    ClearShowFrame();
     spectrum.SetTimeMs(cases[i].first);
-    DrawShowFrame(schedule, cases[i].first, cases[i].second);
+    show->DrawFrame(cases[i].first, cases[i].second);
     std::vector<uint8_t> rgba;
     ASSERT_TRUE(gl->ReadPixelsTopDown(&rgba, &error)) << error;
     std::string drawn;

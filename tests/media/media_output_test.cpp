@@ -12,7 +12,7 @@
 #include <numeric>
 #include <set>
 
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 #include "show/show_media.h"
 #include "support/file_bytes.h"
 #include "textures/tga_reader.h"

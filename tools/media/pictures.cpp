@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "bitmap_font.h"
+#include "show/show_media.h"
 
 namespace zibo::media {
 namespace {
@@ -233,16 +234,37 @@ Picture Draw(const char* name, int size, void (*draw)(Canvas&)) {
 
 std::vector<Picture> MakePictures(int size) {
   std::vector<Picture> out;
-  out.push_back(Draw("bg.tga", size, DrawBackground1));
-  out.push_back(Draw("bg2.tga", size, DrawBackground2));
-  out.push_back(Draw("s1.tga", size, DrawTitleSlide));
-  out.push_back(Draw("s2.tga", size, DrawQuestionSlide));
-  out.push_back(Draw("s3.tga", size, DrawCarsQuestionSlide));
-  out.push_back(Draw("s4.tga", size, DrawCarSlide));
-  out.push_back(Draw("s5.tga", size, DrawDanceFloorSlide));
-  out.push_back(Draw("s6.tga", size, DrawKeysSlide));
-  out.push_back(Draw("s7.tga", size, DrawCreditsSlide));
+  out.push_back(Draw(kBackgroundFile, size, DrawBackground1));
+  out.push_back(Draw(kBackground2File, size, DrawBackground2));
+  out.push_back(Draw(kSlideFiles[0], size, DrawTitleSlide));
+  out.push_back(Draw(kSlideFiles[1], size, DrawQuestionSlide));
+  out.push_back(Draw(kSlideFiles[2], size, DrawCarsQuestionSlide));
+  out.push_back(Draw(kSlideFiles[3], size, DrawCarSlide));
+  out.push_back(Draw(kSlideFiles[4], size, DrawDanceFloorSlide));
+  out.push_back(Draw(kSlideFiles[5], size, DrawKeysSlide));
+  out.push_back(Draw(kSlideFiles[6], size, DrawCreditsSlide));
   return out;
+}
+
+RgbImage MakeIcon(int size) {
+  const Rgb top{10, 0, 35}, bottom{60, 10, 110};
+  RgbImage strip(size, size * 3 / 4);
+  Canvas c(&strip);
+  c.VerticalGradient(top, bottom);
+  const Rgb beam_colours[] = {kCyan, kMagenta, kYellow, kGreen};
+  Beams(c, 400, 300, 12, 2 * kPi, beam_colours, 4, 0.35f);
+  DiscoBall(c, 400, 300, 200);
+  Sparkle(c, 130, 110, 60, kWhite);
+  Sparkle(c, 670, 480, 45, kCyan);
+
+  // The bands above and below the strip continue its gradient's ends.
+  RgbImage icon(size, size, top);
+  const int offset = (size - strip.height) / 2;
+  for (int y = offset + strip.height; y < size; ++y)
+    for (int x = 0; x < size; ++x) icon.at(x, y) = bottom;
+  for (int y = 0; y < strip.height; ++y)
+    for (int x = 0; x < size; ++x) icon.at(x, y + offset) = strip.at(x, y);
+  return icon;
 }
 
 }  // namespace zibo::media

@@ -16,12 +16,16 @@
 namespace zibo::media {
 
 struct Picture {
-  std::string file_name;  // "bg.tga", "bg2.tga", "s1.tga" ... "s7.tga"
+  std::string file_name;  // one of kImageFiles (show_media.h)
   RgbImage image;
 };
 
 // All nine, in the order above.
 std::vector<Picture> MakePictures(int size);
+
+// The desktop icon: a disco ball over the club's light beams, drawn round on
+// a 4:3 strip and centred in a `size` x `size` square (size divisible by 4).
+RgbImage MakeIcon(int size);
 
 }  // namespace zibo::media
 
