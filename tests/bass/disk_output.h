@@ -1,70 +1,75 @@
-// disk_output.h - the audio library's output through SDL's disk driver,
-// read back as the slices of one song it consists of.
+// disk_output.h - plays one never-silent song through SDL's disk audio
+// driver and reads the output back as the slices of the song it holds.
 #ifndef ZIBO_TESTS_BASS_DISK_OUTPUT_H
 #define ZIBO_TESTS_BASS_DISK_OUTPUT_H
 
-#include <cstdint>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "audio_test_files.h"
+#include "bass_test_support.h"
 
 namespace zibo::testing {
 
-// From the next BASS_Init on, the output goes to `raw`, with `delay_ms` of
-// sleep per 1024-frame block (23 ms is real time).
-inline void UseDiskOutput(const std::string& raw, const char* delay_ms) {
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-  setenv("SDL_DISKAUDIODELAY", delay_ms, 1);
-}
-
-// The 16-bit samples in `raw` (after BASS_Free has closed it).
-inline std::vector<int16_t> ReadSamples(const std::string& raw) {
-  std::string bytes = ReadBytes(raw);
-  std::vector<int16_t> out(bytes.size() / 2);
-  std::memcpy(out.data(), bytes.data(), out.size() * 2);
-  return out;
-}
-
 // `length` samples of the output from `out` on equal the song's from `song` on.
-struct Slice {
-  size_t out, song, length;
-};
+struct Slice { size_t out, song, length; };
 
-// Splits `out` (interleaved 16-bit samples) into runs that continue the song
-// sample for sample; silence (0) separates runs. The song must never be 0, so
-// that every sample of a run can be told from silence.
-inline std::vector<Slice> SongSlices(const std::vector<int16_t>& out,
-                                     const std::vector<int16_t>& song) {
-  constexpr size_t kKey = 16;  // samples that must match to find a slice's start
-  std::vector<Slice> slices;
-  size_t i = 0;
-  while (i < out.size()) {
-    if (out[i] == 0) {
-      ++i;
-      continue;
-    }
-    Slice s{i, song.size(), 0};
-    for (size_t k = 0; k + kKey <= song.size() && i + kKey <= out.size(); k += 2) {
-      if (std::memcmp(&out[i], &song[k], kKey * 2) == 0) {
-        s.song = k;
-        break;
-      }
-    }
-    if (s.song == song.size()) return slices.push_back({i, size_t(-1), 1}), slices;  // noise
-    // Whole stereo frames, so that the next slice starts on a frame too.
-    while (i + s.length + 2 <= out.size() && s.song + s.length + 2 <= song.size() &&
-           std::memcmp(&out[i + s.length], &song[s.song + s.length], 4) == 0) {
-      s.length += 2;
-    }
-    slices.push_back(s);
-    i += s.length;
+class DiskOutputTest : public BassTest {
+ protected:
+  // `delay_ms` of sleep per 1024-frame block: 23 is real time.
+  void Init(const char* delay_ms) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", dir_.Path("out.raw").c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", delay_ms, 1);
+    const BOOL ok = BASS_Init(BASS_DEVICE_DEFAULT, 44100, 0, nullptr);
+    unsetenv("SDL_AUDIODRIVER");  // read by BASS_Init only
+    ASSERT_TRUE(ok) << BASS_ErrorGetCode();
   }
-  return slices;
-}
+  // Opens `seconds` of noise (never 0); with `decoded`, waits until it is
+  // decoded whole (a seek to the end does).
+  HSTREAM Open(double seconds, bool decoded = true) {
+    auto samples = Noise(5, 0.3, 2, size_t(seconds * 44100));
+    std::string path = dir_.Path("song.wav");
+    EXPECT_TRUE(WriteAudioFile(path, FileKind::kWav16, 44100, 2, samples));
+    song_.clear();
+    for (float s : samples) song_.push_back(int16_t(std::lrint(s * 32768.0)));
+    HSTREAM h = BASS_StreamCreateFile(0, path.c_str(), 0, 0, 0);
+    EXPECT_TRUE(h && (!decoded || BASS_ChannelSetPosition(h, QWORD(song_.size()) * 2)));
+    return h;
+  }
+  // Polls until the position reaches `frames`, never going backwards.
+  void WaitFor(HSTREAM h, long long frames) {
+    long long last = Frames(h);
+    for (int i = 0; i < 10000 && last < frames; ++i, SleepMs(1)) {
+      ASSERT_GE(Frames(h), last) << "never backwards";
+      last = Frames(h);
+    }
+    ASSERT_GE(last, frames);
+  }
+  // Closes the output and splits what it wrote into runs that continue the
+  // song sample for sample, whole frames at a time; silence separates runs.
+  std::vector<Slice> Written() {
+    BASS_Free();
+    std::string bytes = ReadBytes(dir_.Path("out.raw"));
+    std::vector<int16_t> out(bytes.size() / 2);
+    std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    std::vector<Slice> slices;
+    for (size_t i = 0; i + 16 <= out.size();) {
+      if (out[i] == 0 && ++i) continue;
+      Slice s{i, 0, 0};  // found by its first 16 samples
+      while (s.song + 16 <= song_.size() && std::memcmp(&out[i], &song_[s.song], 32)) s.song += 2;
+      while (i + s.length + 2 <= out.size() && s.song + s.length + 2 <= song_.size() &&
+             !std::memcmp(&out[i + s.length], &song_[s.song + s.length], 4)) {
+        s.length += 2;
+      }
+      if (s.length == 0) break;  // not the song: the caller's checks fail
+      slices.push_back(s);
+      i += s.length;
+    }
+    return slices;
+  }
+  std::vector<int16_t> song_;
+};
 
 }  // namespace zibo::testing
 
