@@ -12,11 +12,12 @@
 namespace zibo {
 namespace {
 
-// "disco.mp3: cannot be opened (audio error 41: ...)".
+// Why the audio library could not open `path`, e.g. "disco.mp3: Format not
+// recognised. (audio error 41)".
 std::string AudioProblem(const std::string& path) {
-  std::string why = "cannot be opened (audio error " + std::to_string(BASS_ErrorGetCode());
   const char* detail = bass::LastErrorDetail();
-  return path + ": " + why + (detail && *detail ? std::string(": ") + detail : "") + ")";
+  const std::string why = detail && *detail ? detail : path + ": cannot be opened";
+  return why + " (audio error " + std::to_string(BASS_ErrorGetCode()) + ")";
 }
 
 }  // namespace
