@@ -108,6 +108,9 @@ int main(int argc, char** argv) {
     case zibo::ParseOutcome::kHelp:
       std::fputs(zibo::CaptureUsage(), stdout);
       return 0;
+    case zibo::ParseOutcome::kVersion:
+      std::printf("zibo-capture %s\n", ZIBO_VERSION);
+      return 0;
     case zibo::ParseOutcome::kError:
       std::fprintf(stderr, "zibo-capture: %s\n%s", error.c_str(), zibo::CaptureUsage());
       return 2;

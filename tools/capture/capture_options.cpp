@@ -30,7 +30,8 @@ const char kUsage[] =
     "  --size WxH      picture size (default 800x600); the 640x480 screen is\n"
     "                  scaled to it; video formats need even sides\n"
     "  --hold KEYS     draw as if these keys were held: h, space or h,space\n"
-    "  --help          show this text\n";
+    "  --help, -h      show this text and exit\n"
+    "  --version       show the program's version and exit\n";
 
 bool ParseWhole(const std::string& text, int64_t low, int64_t high, int64_t* value) {
   if (text.empty()) return false;
@@ -133,12 +134,12 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
       name = name.substr(0, equals);
       has_value = true;
     }
-    if (name == "--help" || name == "-h") {
+    if (name == "--help" || name == "-h" || name == "--version") {
       if (has_value) {
         *error = name + " takes no value";
         return ParseOutcome::kError;
       }
-      return ParseOutcome::kHelp;
+      return name == "--version" ? ParseOutcome::kVersion : ParseOutcome::kHelp;
     }
     static const char* const kNames[] = {"--at",    "--fps",  "--from", "--to",
                                          "--out",   "--media", "--size", "--hold"};

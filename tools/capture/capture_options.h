@@ -3,6 +3,7 @@
 //   zibo-capture --at MS --out FILE.png
 //   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
 //   common: [--media DIR] [--size WxH] [--hold h,space]
+//   zibo-capture --help | --version
 //
 // The ending of --out picks the format. Values may also be written
 // --name=value. Pure code; any thread.
@@ -42,9 +43,10 @@ struct CaptureOptions {
 };
 
 enum class ParseOutcome {
-  kRun,    // options filled in
-  kHelp,   // --help: print the usage and succeed
-  kError,  // `error` says what is wrong: print it and the usage, exit 2
+  kRun,      // options filled in
+  kHelp,     // --help: print the usage and succeed
+  kVersion,  // --version: print the name and version and succeed
+  kError,    // `error` says what is wrong: print it and the usage, exit 2
 };
 
 ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,

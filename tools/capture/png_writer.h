@@ -1,4 +1,4 @@
-// png_writer.h - encoding captured frames as PNG (libpng).
+// png_writer.h - encoding pictures as PNG (libpng): captured frames and the icon.
 //
 // Pictures are 8-bit RGB; the framebuffer's alpha is dropped, as a window
 // would show it. Rows come from GL bottom-up and are written top-down.

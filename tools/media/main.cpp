@@ -3,21 +3,38 @@
 // Usage: zibo-media <output-directory>
 // Writes disco.mp3, s.ogg, bg.tga, bg2.tga and s1.tga ... s7.tga into the
 // directory (which must exist), prints one line per file, and exits 0; on
-// any failure it prints the reason to stderr and exits 1.
+// any failure it prints the reason to stderr and exits 1. See kUsage for
+// the desktop icon, --help and --version; bad arguments exit 2.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "audio_files.h"
 #include "horn.h"
 #include "pictures.h"
+#include "png_writer.h"
 #include "song.h"
 #include "tga_writer.h"
 
 namespace {
 
 constexpr int kPictureSize = 1024;
+constexpr int kIconSize = 256;
+
+const char kUsage[] =
+    "usage: zibo-media <output-directory>\n"
+    "       zibo-media --icon FILE.png\n"
+    "\n"
+    "Makes the show's music, horn and pictures from code, or its desktop icon.\n"
+    "\n"
+    "  <output-directory>  an existing folder; receives disco.mp3, s.ogg, bg.tga,\n"
+    "                      bg2.tga and s1.tga ... s7.tga\n"
+    "  --icon FILE.png     write the 256x256 desktop icon to FILE.png\n"
+    "  --help, -h          show this text and exit\n"
+    "  --version           show the program's version and exit\n";
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -60,12 +77,52 @@ bool Run(const std::string& dir) {
   return true;
 }
 
+bool WriteIcon(const std::string& path) {
+  const zibo::media::RgbImage icon = zibo::media::MakeIcon(kIconSize);
+  // The PNG encoder takes RGBA rows bottom-up, as GL hands them over.
+  std::vector<uint8_t> rgba(icon.pixels.size() * 4);
+  for (int y = 0; y < icon.height; ++y) {
+    for (int x = 0; x < icon.width; ++x) {
+      const zibo::media::Rgb& p = icon.at(x, icon.height - 1 - y);
+      uint8_t* out = &rgba[(size_t(y) * size_t(icon.width) + size_t(x)) * 4];
+      out[0] = p.r;
+      out[1] = p.g;
+      out[2] = p.b;
+      out[3] = 255;
+    }
+  }
+  std::vector<uint8_t> png;
+  std::string error;
+  if (!zibo::EncodePng(icon.width, icon.height, rgba.data(), &png, &error) ||
+      !zibo::WriteWholeFile(path, png, &error)) {
+    return Fail(error);
+  }
+  std::printf("wrote %s (%dx%d PNG icon)\n", path.c_str(), icon.width, icon.height);
+  return true;
+}
+
+int BadArguments(const std::string& error) {
+  std::fprintf(stderr, "zibo-media: %s\n%s", error.c_str(), kUsage);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: zibo-media <output-directory>\n");
-    return 2;
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (argc == 2 && (first == "--help" || first == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  return Run(argv[1]) ? 0 : 1;
+  if (argc == 2 && first == "--version") {
+    std::printf("zibo-media %s\n", ZIBO_VERSION);
+    return 0;
+  }
+  if (first == "--icon") {
+    if (argc != 3) return BadArguments("--icon needs one file name");
+    return WriteIcon(argv[2]) ? 0 : 1;
+  }
+  if (argc != 2) return BadArguments(argc < 2 ? "no output directory given" : "too many arguments");
+  if (first.compare(0, 1, "-") == 0) return BadArguments("unknown option '" + first + "'");
+  return Run(first) ? 0 : 1;
 }

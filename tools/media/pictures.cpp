@@ -245,4 +245,25 @@ std::vector<Picture> MakePictures(int size) {
   return out;
 }
 
+RgbImage MakeIcon(int size) {
+  const Rgb top{10, 0, 35}, bottom{60, 10, 110};
+  RgbImage strip(size, size * 3 / 4);
+  Canvas c(&strip);
+  c.VerticalGradient(top, bottom);
+  const Rgb beam_colours[] = {kCyan, kMagenta, kYellow, kGreen};
+  Beams(c, 400, 300, 12, 2 * kPi, beam_colours, 4, 0.35f);
+  DiscoBall(c, 400, 300, 200);
+  Sparkle(c, 130, 110, 60, kWhite);
+  Sparkle(c, 670, 480, 45, kCyan);
+
+  // The bands above and below the strip continue its gradient's ends.
+  RgbImage icon(size, size, top);
+  const int offset = (size - strip.height) / 2;
+  for (int y = offset + strip.height; y < size; ++y)
+    for (int x = 0; x < size; ++x) icon.at(x, y) = bottom;
+  for (int y = 0; y < strip.height; ++y)
+    for (int x = 0; x < size; ++x) icon.at(x, y + offset) = strip.at(x, y);
+  return icon;
+}
+
 }  // namespace zibo::media

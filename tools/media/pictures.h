@@ -23,6 +23,10 @@ struct Picture {
 // All nine, in the order above.
 std::vector<Picture> MakePictures(int size);
 
+// The desktop icon: a disco ball over the club's light beams, drawn round on
+// a 4:3 strip and centred in a `size` x `size` square (size divisible by 4).
+RgbImage MakeIcon(int size);
+
 }  // namespace zibo::media
 
 #endif

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
       std::fputs(zibo::PreviewUsage(), stdout);
       return 0;
     case zibo::PreviewParse::kVersion:
-      std::printf("zibo-preview %s\n", ZIBO_PREVIEW_VERSION);
+      std::printf("zibo-preview %s\n", ZIBO_VERSION);
       return 0;
     case zibo::PreviewParse::kError:
       std::fprintf(stderr, "zibo-preview: %s\n%s", error.c_str(), zibo::PreviewUsage());
