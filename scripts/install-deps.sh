@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  libsdl2-dev libsndfile1-dev libkissfft-dev
+  libsdl2-dev libsndfile1-dev libsoxr-dev libkissfft-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev googletest libpng-dev
   clang libclang-rt-14-dev

@@ -20,12 +20,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "scenes/scene_schedule.h"
-#include "shell/offscreen_gl.h"
-#include "shell/show_frame.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
+#include "show/show_media.h"
 #include "textures/texture_upload.h"
 #include "textures/tga_reader.h"
 
@@ -59,15 +61,9 @@ class WobblingSpectrum : public SpectrumSource {
   long calls_ = 0;
 };
 
-// The first and last whole millisecond of every row.
-constexpr int32_t kRowFirstMs[12] = {1,     17143, 21429, 30001, 38572, 47143,
-                                     55715, 72858, 81429, 90001, 94286, 111429};
-constexpr int32_t kRowLastMs[12] = {17142, 21428, 30000, 38571, 47142,  55714,
-                                    72857, 81428, 90000, 94285, 111428, 128571};
-constexpr const char* kRowNames[12] = {
-    "loading bar",   "bar emptying",  "slide s1",      "slide s2",
-    "slide s3",      "slide s4",      "upright dancer", "slide s5",
-    "hanging dancer", "slide s6",     "spectrum noise", "strobe s7"};
+// The first and last whole millisecond of a row (float(t) is exact here).
+int32_t RowFirstMs(const ScheduleRow& row) { return int32_t(std::floor(row.after_ms)) + 1; }
+int32_t RowLastMs(const ScheduleRow& row) { return int32_t(std::floor(row.until_ms)); }
 
 bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
@@ -135,44 +131,39 @@ int Main(int argc, char** argv) {
     return 1;
   }
 
-  std::vector<std::string> files = {options.media + "/bg.tga", options.media + "/bg2.tga"};
-  for (int i = 1; i <= 7; ++i) files.push_back(options.media + "/s" + std::to_string(i) + ".tga");
-  const bool real_media =
-      std::all_of(files.begin(), files.end(), [](const std::string& f) { return FileExists(f); });
+  bool real_media = true;
+  for (const char* name : kImageFiles) real_media = real_media && FileExists(MediaPath(options.media, name));
 
   // Start-up: every texture in the show's order, then the first frame.
-  ShowTextures textures;
-  uint32_t* slots[9] = {&textures.bg_texture, &textures.bg2_texture};
-  for (int i = 0; i < 7; ++i) slots[2 + i] = &textures.slide_textures[i];
+  int solid = 0;
+  const LoadTgaFn load_tga =
+      real_media ? TgaFilesIn(options.media)
+                 : LoadTgaFn([&solid](const char*, uint32_t* texture, std::string*) {
+                     const int i = solid++;
+                     *texture = SolidTexture(uint8_t(40 + 20 * i), uint8_t(200 - 15 * i),
+                                             uint8_t(90 + 7 * i));
+                     return true;
+                   });
   WobblingSpectrum spectrum;
-  SceneSchedule schedule(textures, spectrum);
   const Clock::time_point start = Clock::now();
-  for (int i = 0; i < 9; ++i) {
-    if (real_media) {
-      if (!LoadTgaTexture(files[size_t(i)].c_str(), slots[i], &error)) {
-        std::fprintf(stderr, "bench_frames: %s\n", error.c_str());
-        return 1;
-      }
-    } else {
-      *slots[i] = SolidTexture(uint8_t(40 + 20 * i), uint8_t(200 - 15 * i), uint8_t(90 + 7 * i));
-    }
+  const std::unique_ptr<Show> show = Show::Load(load_tga, spectrum, &error);
+  if (!show) {
+    std::fprintf(stderr, "bench_frames: %s\n", error.c_str());
+    return 1;
   }
-  const double images_ms = MsSince(start);
-  textures.noise_texture = CreateNoiseTexture();
-  const double noise_ms = MsSince(start) - images_ms;
-  ClearShowFrame();
-  DrawShowFrame(schedule, 0, false);
+  const double textures_ms = MsSince(start);
+  show->DrawFrame(0, false);
   glFinish();
   const double startup_ms = MsSince(start);
   std::printf("textures: %s\n", real_media ? options.media.c_str() : "solid colours (no media)");
-  std::printf("start-up: %.1f ms (9 images %.1f ms, noise %.1f ms, first frame %.1f ms)\n",
-              startup_ms, images_ms, noise_ms, startup_ms - images_ms - noise_ms);
+  std::printf("start-up: %.1f ms (9 images and the noise %.1f ms, first frame %.1f ms)\n",
+              startup_ms, textures_ms, startup_ms - textures_ms);
 
   if (real_media) {
     // Where an image's time goes: reading and converting, then the mipmaps.
     TgaImage image;
     const Clock::time_point read_start = Clock::now();
-    if (!ReadTgaFile(files[0].c_str(), &image, &error)) {
+    if (!ReadTgaFile(MediaPath(options.media, kBackgroundFile).c_str(), &image, &error)) {
       std::fprintf(stderr, "bench_frames: %s\n", error.c_str());
       return 1;
     }
@@ -187,16 +178,15 @@ int Main(int argc, char** argv) {
   std::printf("%-4s %-16s %10s %10s %10s %10s   (%d frames each, glFinish per frame)\n", "row",
               "scene", "first ms", "median ms", "p90 ms", "cpu ms", options.frames);
   double worst = 0;
-  for (int row = 0; row < 12; ++row) {
-    const int32_t first = kRowFirstMs[row], last = kRowLastMs[row];
+  for (int row = 0; row < kScheduleRowCount; ++row) {
+    const int32_t first = RowFirstMs(kScheduleRows[row]), last = RowLastMs(kScheduleRows[row]);
     std::vector<double> ms;
     const double cpu_start = ProcessCpuMs();
     for (int f = 0; f < options.frames; ++f) {
       // Walk through the row at about 60 frames a second, wrapping round.
       const int32_t t = first + int32_t((int64_t(f) * 17) % (last - first + 1));
       const Clock::time_point frame_start = Clock::now();
-      ClearShowFrame();
-      DrawShowFrame(schedule, t, (f / 30) % 2 == 1);
+      show->DrawFrame(t, (f / 30) % 2 == 1);
       glFinish();
       ms.push_back(MsSince(frame_start));
     }
@@ -205,11 +195,10 @@ int Main(int argc, char** argv) {
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
     worst = std::max(worst, median);
-    std::printf("%-4d %-16s %10.2f %10.2f %10.2f %10.2f\n", row + 1, kRowNames[row], first_ms,
+    std::printf("%-4d %-16s %10.2f %10.2f %10.2f %10.2f\n", row + 1, kScheduleRows[row].name, first_ms,
                 median, ms[ms.size() * 9 / 10], cpu_ms);
     if (!options.png_dir.empty()) {
-      ClearShowFrame();
-      DrawShowFrame(schedule, first + (last - first) / 2, false);
+      show->DrawFrame(first + (last - first) / 2, false);
       char name[32];
       std::snprintf(name, sizeof name, "/row-%02d.png", row + 1);
       if (!WritePng(options.png_dir + name, *gl)) return 1;

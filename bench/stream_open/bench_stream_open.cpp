@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 #include "bass/bass.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "bass/bass_diagnostics.h"
 #include "bass/bass_error.h"
 #include "bass/output_device.h"
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 #include "bass/stream_decoder.h"
 #include "bass/stream_table.h"
 

@@ -26,7 +26,7 @@
 
 #include <pthread.h>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 
 namespace zibo::bass {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "bass/audio_source.h"
+#include "audio/audio_source.h"
 #include "bass/bass.h"
 #include "bass/bass_error.h"
 

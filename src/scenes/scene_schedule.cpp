@@ -11,16 +11,7 @@ namespace {
 // A whole number of beats at 140 BPM, in single-precision milliseconds.
 constexpr float BeatMs(int beats) { return float(beats * 60000.0 / 140.0); }
 
-// Row i spans (kRowBounds[i - 1], kRowBounds[i]]: lower bound excluded,
-// upper included.
-constexpr float kRowBounds[] = {
-    BeatMs(0),   BeatMs(40),  BeatMs(50),  BeatMs(70),  BeatMs(90),  BeatMs(110), BeatMs(130),
-    BeatMs(170), BeatMs(190), BeatMs(210), BeatMs(220), BeatMs(260), BeatMs(300)};
-constexpr int kRows = 12;
-static_assert(kRowBounds[kRows] == kShowEndMs, "the last row ends with the show");
-
-// The slide shown by each plain slide row (3, 4, 5, 6, 8 and 10).
-constexpr int kSlideOfRow[kRows + 1] = {-1, -1, -1, 0, 1, 2, 3, -1, 4, -1, 5, -1, -1};
+constexpr int kRows = kScheduleRowCount;
 
 constexpr float kBarFillEndMs = BeatMs(40);
 constexpr float kBarEmptyMs = BeatMs(10);
@@ -52,13 +43,32 @@ void DrawDancerScene(const ShowTextures& textures, int32_t t, int32_t period, in
 
 }  // namespace
 
+constexpr ScheduleRow kScheduleRows[kRows] = {
+    {BeatMs(0), BeatMs(40), Scene::kLoadingBar, Motion::kBarSteps, -1, 0, 0, "loading bar"},
+    {BeatMs(40), BeatMs(50), Scene::kEmptyingBar, Motion::kMoving, -1, 0, 0, "bar emptying"},
+    {BeatMs(50), BeatMs(70), Scene::kSlide, Motion::kStill, 0, 0, 0, "slide s1"},
+    {BeatMs(70), BeatMs(90), Scene::kSlide, Motion::kStill, 1, 0, 0, "slide s2"},
+    {BeatMs(90), BeatMs(110), Scene::kSlide, Motion::kStill, 2, 0, 0, "slide s3"},
+    {BeatMs(110), BeatMs(130), Scene::kSlide, Motion::kStill, 3, 0, 0, "slide s4"},
+    {BeatMs(130), BeatMs(170), Scene::kDancer, Motion::kMoving, -1, 1071, 0, "upright dancer"},
+    {BeatMs(170), BeatMs(190), Scene::kSlide, Motion::kStill, 4, 0, 0, "slide s5"},
+    {BeatMs(190), BeatMs(210), Scene::kDancer, Motion::kMoving, -1, 535, 1, "hanging dancer"},
+    {BeatMs(210), BeatMs(220), Scene::kSlide, Motion::kStill, 5, 0, 0, "slide s6"},
+    {BeatMs(220), BeatMs(260), Scene::kSpectrumNoise, Motion::kMoving, -1, 0, 0, "spectrum noise"},
+    {BeatMs(260), BeatMs(300), Scene::kStrobedSlide, Motion::kStrobing, 6, 0, 0, "strobe s7"},
+};
+static_assert(kScheduleRows[kRows - 1].until_ms == kShowEndMs, "the last row ends with the show");
+
 int SceneRowAt(int32_t t) {
   const double tf = float(t);
   for (int row = 1; row <= kRows; ++row) {
-    if (tf > double(kRowBounds[row - 1]) && tf <= double(kRowBounds[row])) return row;
+    const ScheduleRow& r = kScheduleRows[row - 1];
+    if (tf > double(r.after_ms) && tf <= double(r.until_ms)) return row;
   }
   return 0;
 }
+
+bool StrobeInverted(int32_t t) { return t % 100 < 50; }
 
 bool IsPastShowEnd(int32_t t) { return double(float(t)) > double(kShowEndMs); }
 
@@ -74,20 +84,22 @@ float EmptyingBarFill(int32_t t) {
 
 void SceneSchedule::Draw(int32_t t, bool h_down) {
   const int row = SceneRowAt(t);
-  switch (row) {
-    case 1:
+  if (row == 0) return;  // before the first beat or after the last: the cleared frame
+  const ScheduleRow& r = kScheduleRows[row - 1];
+  switch (r.scene) {
+    case Scene::kLoadingBar:
       DrawProgressBar(LoadingBarFill(t));
       break;
-    case 2:
+    case Scene::kEmptyingBar:
       DrawProgressBar(EmptyingBarFill(t));
       break;
-    case 7:
-      DrawDancerScene(textures_, t, 1071, 0, h_down);
+    case Scene::kSlide:
+      DrawFullscreenQuad(textures_.slide_textures[r.slide]);
       break;
-    case 9:
-      DrawDancerScene(textures_, t, 535, 1, h_down);
+    case Scene::kDancer:
+      DrawDancerScene(textures_, t, r.period_ms, r.flipped, h_down);
       break;
-    case 11:
+    case Scene::kSpectrumNoise:
       // Five layers added onto the cleared frame, each weighted by its alpha.
       glEnable(GL_BLEND);
       glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -99,23 +111,18 @@ void SceneSchedule::Draw(int32_t t, bool h_down) {
       }
       glDisable(GL_BLEND);
       break;
-    case 12:
+    case Scene::kStrobedSlide:
       glDisable(GL_BLEND);
-      DrawFullscreenQuad(textures_.slide_textures[6]);
-      // Inverted for the first 50 ms of every 100: white source, factors
-      // (1 - dst) and (1 - src) give 1 - dst in every channel.
-      if (t % 100 < 50) {
+      DrawFullscreenQuad(textures_.slide_textures[r.slide]);
+      // Inverted: white source, factors (1 - dst) and (1 - src) give
+      // 1 - dst in every channel.
+      if (StrobeInverted(t)) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_SRC_COLOR);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         DrawFullscreenQuad(0);
         glDisable(GL_BLEND);
       }
-      break;
-    case 0:
-      break;  // before the first beat or after the last: the cleared frame
-    default:
-      DrawFullscreenQuad(textures_.slide_textures[kSlideOfRow[row]]);
       break;
   }
 }

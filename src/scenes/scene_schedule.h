@@ -1,9 +1,11 @@
 // scene_schedule.h - the show's script: which scene belongs to a music time.
 //
 // Twelve rows on the 140 BPM grid, each an interval (lower bound excluded,
-// upper included) of single-precision milliseconds. Draw(t) draws the one
-// row containing float(t), or nothing at or below 0 and past the end.
-// Keeps no state between frames. Needs a current GL context for Draw.
+// upper included) of single-precision milliseconds, held as one table
+// (kScheduleRows) that drawing and capture's picture reuse both read.
+// Draw(t) draws the one row containing float(t), or nothing at or below 0
+// and past the end. Keeps no state between frames. Needs a current GL
+// context for Draw; the table and the time functions are pure.
 #ifndef ZIBO_SCENES_SCENE_SCHEDULE_H
 #define ZIBO_SCENES_SCENE_SCHEDULE_H
 
@@ -29,8 +31,35 @@ struct ShowTextures {
   uint32_t noise_texture = 0;
 };
 
+// What a row draws.
+enum class Scene { kLoadingBar, kEmptyingBar, kSlide, kDancer, kSpectrumNoise, kStrobedSlide };
+
+// How a row's picture changes with time (for the same size and held keys):
+// not at all, in the loading bar's sixteen steps, between the strobe's two
+// states, or every millisecond.
+enum class Motion { kStill, kBarSteps, kStrobing, kMoving };
+
+struct ScheduleRow {
+  float after_ms;   // lower bound, excluded
+  float until_ms;   // upper bound, included
+  Scene scene;
+  Motion motion;
+  int slide;          // slide_textures index for the slide rows, else -1
+  int32_t period_ms;  // dancer rows: the background switches every period
+  int flipped;        // dancer rows: 1 hangs the dancer upside down
+  const char* name;   // for reports
+};
+
+constexpr int kScheduleRowCount = 12;
+// Row r (1..12) is kScheduleRows[r - 1].
+extern const ScheduleRow kScheduleRows[kScheduleRowCount];
+
 // 1..12 for the row whose interval contains float(t), 0 for none.
 int SceneRowAt(int32_t t);
+
+// Row 12's strobe: the slide is drawn inverted for the first 50 ms of
+// every 100.
+bool StrobeInverted(int32_t t);
 
 // True when float(t) is past the show's end.
 bool IsPastShowEnd(int32_t t);

@@ -7,7 +7,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
-#include "shell/gl_state.h"
+#include "show/gl_state.h"
 #include "shell/report.h"
 #include "shell/window_events.h"
 #include "textures/texture_upload.h"

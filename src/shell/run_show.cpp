@@ -2,26 +2,21 @@
 
 #include <SDL.h>
 
+#include <memory>
+#include <string>
+
 #include "bass/bass.h"
 #include "music/music_player.h"
-#include "scenes/scene_schedule.h"
 #include "shell/gl_window.h"
-#include "shell/show_frame.h"
 #include "shell/stop_signals.h"
 #include "shell/viewer_question.h"
-#include "textures/texture_upload.h"
+#include "show/show.h"
+#include "show/show_frame.h"
+#include "show/show_media.h"
 
 namespace zibo {
 
 namespace {
-
-constexpr const char* kSongFile = "disco.mp3";
-constexpr const char* kEffectFile = "s.ogg";
-constexpr const char* kBackgroundFile = "bg.tga";
-constexpr const char* kBackground2File = "bg2.tga";
-// Slide i is this name with its second character replaced by '1' + i.
-constexpr const char kSlideNameTemplate[] = "s0.tga";
-constexpr int kSlideCount = 7;
 
 // The noise scene's spectrum, read from the playing music.
 class MusicSpectrum : public SpectrumSource {
@@ -42,25 +37,20 @@ bool KeyHeld(SDL_Keycode key) {
 }
 
 // Every texture, loaded before the music starts; an unreadable image ends
-// the process with its name and the reason.
-ShowTextures LoadShowTextures(GlWindow& window) {
-  ShowTextures textures;
-  textures.bg_texture = window.LoadTgaTexture(kBackgroundFile);
-  textures.bg2_texture = window.LoadTgaTexture(kBackground2File);
-  char slide_name[sizeof kSlideNameTemplate];
-  for (int i = 0; i < kSlideCount; ++i) {
-    SDL_memcpy(slide_name, kSlideNameTemplate, sizeof slide_name);
-    slide_name[1] = char('1' + i);
-    textures.slide_textures[i] = window.LoadTgaTexture(slide_name);
-  }
-  textures.noise_texture = CreateNoiseTexture();
-  return textures;
+// the process with its name and the reason, through the window.
+std::unique_ptr<Show> LoadShow(GlWindow& window, SpectrumSource& spectrum) {
+  std::string unused;
+  return Show::Load(
+      [&window](const char* name, uint32_t* texture, std::string*) {
+        *texture = window.LoadTgaTexture(name);
+        return true;
+      },
+      spectrum, &unused);
 }
 
 // Draws frames in step with the music until the window is asked to close
 // (or a stop signal arrives) or the music passes the show's end.
-void RunFrameLoop(GlWindow& window, const MusicPlayer& music, SceneSchedule& schedule,
-                  HSTREAM sfx_stream) {
+void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREAM sfx_stream) {
   if (StopRequested()) quit = 1;
   if (quit != 0) return;
   do {
@@ -70,7 +60,7 @@ void RunFrameLoop(GlWindow& window, const MusicPlayer& music, SceneSchedule& sch
     const int32_t t = music.PositionMs();
     // Holding Space restarts the effect from its beginning every frame.
     if (sfx_stream != 0 && KeyHeld(SDLK_SPACE)) BASS_StreamPlay(sfx_stream, 1, 0);
-    DrawShowFrame(schedule, t, KeyHeld(SDLK_h));
+    show.Draw(t, KeyHeld(SDLK_h));
     if (IsPastShowEnd(t)) break;  // the last frame is not presented
     window.SwapFrame();
   } while (quit == 0);
@@ -91,12 +81,11 @@ int RunShow() {
     MusicPlayer music(kSongFile, window.window());
     // A missing effect is no error: Space then does nothing.
     const HSTREAM sfx_stream = BASS_StreamCreateFile(0, kEffectFile, 0, 0, 0);
-    const ShowTextures textures = LoadShowTextures(window);
     MusicSpectrum spectrum(music);
-    SceneSchedule schedule(textures, spectrum);
+    const std::unique_ptr<Show> show = LoadShow(window, spectrum);
 
     music.Play();
-    RunFrameLoop(window, music, schedule, sfx_stream);
+    RunFrameLoop(window, music, *show, sfx_stream);
   }
   SDL_Quit();
   return 0;

@@ -51,7 +51,7 @@ int Le16(const std::string& b, size_t at) { return uint8_t(b[at]) | uint8_t(b[at
 
 std::vector<MediaCase> Cases() {
   std::vector<MediaCase> cases;
-  for (const char* image : kShowImageFiles) {
+  for (const char* image : kImageFiles) {
     const std::string f = image;
     std::string id = f.substr(0, f.find('.'));
     auto add = [&](const std::string& what, Spoil spoil, const std::string& failure) {

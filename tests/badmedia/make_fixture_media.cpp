@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   for (int i = 0; i < 9; ++i) {
-    const std::string path = dir + "/" + zibo::kShowImageFiles[i];
+    const std::string path = dir + "/" + zibo::kImageFiles[i];
     if (!WriteImage(path, i)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;

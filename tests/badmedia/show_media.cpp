@@ -14,14 +14,11 @@
 
 namespace zibo {
 
-const char* const kShowImageFiles[9] = {"bg.tga", "bg2.tga", "s1.tga", "s2.tga", "s3.tga",
-                                        "s4.tga", "s5.tga",  "s6.tga", "s7.tga"};
-
 namespace {
 
 bool HasAllFiles(const std::string& dir) {
   struct stat st;
-  for (const char* name : kShowImageFiles) {
+  for (const char* name : kImageFiles) {
     if (stat((dir + "/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   }
   return stat((dir + "/" + kSongFile).c_str(), &st) == 0 &&
@@ -46,7 +43,7 @@ bool CaseDirectory::Create(const std::string& good_dir, std::string* error) {
     return false;
   }
   path_ = templ;
-  for (const char* name : kShowImageFiles) {
+  for (const char* name : kImageFiles) {
     if (symlink((good_dir + "/" + name).c_str(), File(name).c_str()) != 0) {
       *error = "symlink " + std::string(name) + ": " + std::strerror(errno);
       return false;

@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "show/show_media.h"
+
 namespace zibo {
 
-extern const char* const kShowImageFiles[9];  // bg.tga, bg2.tga, s1.tga ... s7.tga
-constexpr const char* kSongFile = "disco.mp3";
-constexpr const char* kEffectFile = "s.ogg";
 
 // The directory holding the eleven good files, or "" with `error` set.
 std::string GoodMediaDir(std::string* error);

@@ -1,6 +1,6 @@
 // Decoding real files of every supported kind, conversion to the output
 // format, and clean failures for files that are missing or not audio.
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 
 #include "audio_test_files.h"
 #include "bass/bass.h"
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 
 namespace zibo {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "bass/audio_decoder.h"
-#include "bass/spectrum.h"
+#include "audio/audio_decoder.h"
+#include "audio/spectrum.h"
 #include "bass/stream_decoder.h"
 #include "bass_test_support.h"
 

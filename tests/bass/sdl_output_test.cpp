@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 #include "bass/bass_diagnostics.h"
 #include "bass_test_support.h"
 

@@ -1,6 +1,6 @@
 // The 512-point spectrum: scale, window, channel mixing and the edges of
 // the data.
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "bass/audio_decoder.h"
-#include "bass/spectrum.h"
+#include "audio/audio_decoder.h"
+#include "audio/spectrum.h"
 #include "capture_loop.h"
 #include "capture_test_support.h"
 #include "frame_output.h"
@@ -18,9 +18,9 @@
 #include "frame_renderer.h"
 #include "scenes/scene_schedule.h"
 #include "shared_picture.h"
-#include "shell/offscreen_gl.h"
-#include "shell/show_frame.h"
-#include "textures/texture_upload.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
+#include "show/show_music.h"
 #include "y4m_writer.h"
 
 namespace zibo {
@@ -45,40 +45,25 @@ class FixedPositionSpectrum : public SpectrumSource {
   long long first_frame_ = 0;
 };
 
-// The live show's drawing, set up by hand: context, music, textures.
+// The live show's drawing on its own context, music and pictures.
 struct LiveShow {
   std::unique_ptr<OffscreenGl> gl;
   DecodedAudio music;
   std::unique_ptr<FixedPositionSpectrum> spectrum;
-  ShowTextures textures;
-  std::unique_ptr<SceneSchedule> schedule;
+  std::unique_ptr<Show> show;
 
   bool Open(int width, int height, std::string* error) {
     gl = OffscreenGl::Create(width, height, error);
-    if (!gl) return false;
-    const std::string dir = MediaDir() + "/";
-    if (DecodeAudioFile((dir + "disco.mp3").c_str(), 44100, 2, &music, error) != 0) return false;
+    if (!gl || !DecodeShowMusic(MediaDir(), &music, error)) return false;
     spectrum.reset(new FixedPositionSpectrum(music));
-    const char* slides[7] = {"s1.tga", "s2.tga", "s3.tga", "s4.tga", "s5.tga", "s6.tga", "s7.tga"};
-    if (!LoadTgaTexture((dir + "bg.tga").c_str(), &textures.bg_texture, error) ||
-        !LoadTgaTexture((dir + "bg2.tga").c_str(), &textures.bg2_texture, error)) {
-      return false;
-    }
-    for (int i = 0; i < 7; ++i) {
-      if (!LoadTgaTexture((dir + slides[i]).c_str(), &textures.slide_textures[i], error)) {
-        return false;
-      }
-    }
-    textures.noise_texture = CreateNoiseTexture();
-    schedule.reset(new SceneSchedule(textures, *spectrum));
-    return true;
+    show = Show::Load(TgaFilesIn(MediaDir()), *spectrum, error);
+    return show != nullptr;
   }
 
   // The frame at t as RGB, top row first.
   std::vector<uint8_t> Draw(int32_t t, bool h_down) {
-    ClearShowFrame();
     spectrum->SetPositionMs(t);
-    DrawShowFrame(*schedule, t, h_down);
+    show->DrawFrame(t, h_down);
     std::vector<uint8_t> rgba;
     std::string error;
     EXPECT_TRUE(gl->ReadPixelsTopDown(&rgba, &error)) << error;

@@ -3,7 +3,7 @@
 
 #include <sndfile.h>
 
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 
 namespace zibo::media::test {
 

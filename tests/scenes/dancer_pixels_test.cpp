@@ -6,8 +6,8 @@
 
 #include "gl_test_support.h"
 #include "scenes/dancer.h"
-#include "shell/gl_state.h"
-#include "shell/show_frame.h"
+#include "show/gl_state.h"
+#include "show/show_frame.h"
 
 namespace zibo {
 namespace {

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/offscreen_gl.h"
+#include "show/offscreen_gl.h"
 #include "textures/texture_upload.h"
 
 namespace zibo {

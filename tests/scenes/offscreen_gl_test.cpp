@@ -1,4 +1,4 @@
-#include "shell/offscreen_gl.h"
+#include "show/offscreen_gl.h"
 
 #include <string>
 #include <vector>
@@ -8,7 +8,7 @@
 #include <stdlib.h>
 #include <gtest/gtest.h>
 
-#include "shell/gl_state.h"
+#include "show/gl_state.h"
 
 namespace zibo {
 namespace {

@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "gl_test_support.h"
 #include "scenes/dancer.h"
 #include "scenes/scene_schedule.h"
-#include "shell/show_frame.h"
+#include "show/show.h"
 
 namespace zibo {
 namespace {
@@ -33,23 +34,28 @@ class ScheduleFrames : public ::testing::Test {
   void SetUp() override {
     gl_ = MakeShowSizedGl();
     ASSERT_TRUE(gl_);
-    textures_.bg_texture = SolidTexture(kBg);
-    textures_.bg2_texture = SolidTexture(kBg2);
-    for (int i = 0; i < 7; ++i) textures_.slide_textures[i] = SolidTexture(SlideColour(i));
-    textures_.noise_texture = CreateNoiseTexture();
-    schedule_.reset(new SceneSchedule(textures_, spectrum_));
+    // The show's own loading, each picture coloured by its file name.
+    std::string error;
+    show_ = Show::Load(
+        [](const char* name, uint32_t* texture, std::string*) {
+          const std::string n = name;
+          *texture = SolidTexture(n == "bg.tga"    ? kBg
+                                  : n == "bg2.tga" ? kBg2
+                                                   : SlideColour(n[1] - '1'));
+          return true;
+        },
+        spectrum_, &error);
+    ASSERT_TRUE(show_) << error;
   }
 
   Frame Render(int32_t t, bool h_down = false) {
-    ClearShowFrame();
-    DrawShowFrame(*schedule_, t, h_down);
+    show_->DrawFrame(t, h_down);
     return Frame(*gl_);
   }
 
   std::unique_ptr<OffscreenGl> gl_;
-  ShowTextures textures_;
   FakeSpectrum spectrum_;
-  std::unique_ptr<SceneSchedule> schedule_;
+  std::unique_ptr<Show> show_;
 };
 
 TEST_F(ScheduleFrames, NothingButTheClearColourOutsideTheShow) {

@@ -10,8 +10,8 @@
 
 #include "gl_test_support.h"
 #include "scenes/primitives.h"
-#include "shell/gl_state.h"
-#include "shell/show_frame.h"
+#include "show/gl_state.h"
+#include "show/show_frame.h"
 #include "textures/texture_upload.h"
 
 namespace zibo {

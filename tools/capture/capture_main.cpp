@@ -17,6 +17,8 @@
 #include "frame_renderer.h"
 #include "png_writer.h"
 #include "progress_report.h"
+#include "show/show.h"
+#include "show/show_media.h"
 #include "y4m_writer.h"
 
 namespace zibo {
@@ -59,7 +61,7 @@ int CaptureRangeOfFrames(FrameRenderer& renderer, const CaptureOptions& options,
     if (file && !file->WriteHeader(header, &error)) file.reset();
     output = std::move(file);
   } else {
-    const std::string music = MediaPath(options.media_dir, kMusicFileName);
+    const std::string music = MediaPath(options.media_dir, kSongFile);
     std::unique_ptr<FfmpegOutput> ffmpeg = FfmpegOutput::Start(
         ffmpeg_path,
         FfmpegVideoArguments(music, options.from_ms / 1000.0, show_seconds, options.out), &error);

@@ -2,9 +2,9 @@
 //
 // Sets the show up the way the live show does, in its order: a GL context
 // (here without a display, at the capture size), the music (decoded whole,
-// for the noise scene's spectrum), then "bg.tga", "bg2.tga", the slides
-// s1.tga to s7.tga and the noise texture. Each frame is cleared and drawn
-// by the live show's own frame drawing (show_frame.h), then read back.
+// for the noise scene's spectrum), then the show's pictures and noise
+// texture (show.h). Each frame is cleared and drawn by the live show's own
+// frame drawing, then read back.
 // Owns its GL context: create, use and destroy it on one thread.
 #ifndef ZIBO_CAPTURE_FRAME_RENDERER_H
 #define ZIBO_CAPTURE_FRAME_RENDERER_H
@@ -14,21 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "bass/audio_decoder.h"
+#include "audio/audio_decoder.h"
 #include "music_spectrum.h"
-#include "scenes/scene_schedule.h"
-#include "shell/offscreen_gl.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
 
 namespace zibo {
-
-// The music's file name and the rate it is decoded at (the live output's).
-constexpr const char* kMusicFileName = "disco.mp3";
-constexpr int kMusicRate = 44100;
-constexpr int kMusicChannels = 2;
-
-// `name` inside `media_dir`; just `name` for the current directory ".", so
-// that messages name the file the way the show does.
-std::string MediaPath(const std::string& media_dir, const char* name);
 
 class FrameRenderer {
  public:
@@ -52,8 +43,7 @@ class FrameRenderer {
   std::unique_ptr<OffscreenGl> gl_;
   DecodedAudio music_;
   std::unique_ptr<MusicSpectrum> spectrum_;
-  ShowTextures textures_;
-  std::unique_ptr<SceneSchedule> schedule_;
+  std::unique_ptr<Show> show_;
   bool hold_h_ = false;
 };
 

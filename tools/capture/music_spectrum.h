@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "bass/audio_decoder.h"
-#include "bass/spectrum.h"
+#include "audio/audio_decoder.h"
+#include "audio/spectrum.h"
 #include "scenes/scene_schedule.h"
 
 namespace zibo {

@@ -16,6 +16,7 @@
 #include "horn.h"
 #include "pictures.h"
 #include "png_writer.h"
+#include "show/show_media.h"
 #include "song.h"
 #include "tga_writer.h"
 
@@ -59,7 +60,7 @@ bool Run(const std::string& dir) {
   }
   const double pictures_s = Seconds(start);
 
-  const std::string horn_path = dir + "/s.ogg";
+  const std::string horn_path = dir + "/" + zibo::kEffectFile;
   const std::vector<float> horn = zibo::media::RenderHorn();
   if (!zibo::media::WriteOggMono(horn_path, horn, &error)) return Fail(error);
   std::printf("wrote %s (horn, %.2f s Ogg Vorbis)\n", horn_path.c_str(),
@@ -68,7 +69,7 @@ bool Run(const std::string& dir) {
   const auto song_start = std::chrono::steady_clock::now();
   const zibo::media::StereoMix song = zibo::media::RenderSong();
   const double synth_s = Seconds(song_start);
-  const std::string song_path = dir + "/disco.mp3";
+  const std::string song_path = dir + "/" + zibo::kSongFile;
   if (!zibo::media::WriteMp3(song_path, song, &error)) return Fail(error);
   std::printf("wrote %s (%.1f s, 140 BPM, 320 kbps MP3)\n", song_path.c_str(),
               double(song.frames()) / zibo::media::kSampleRate);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "bitmap_font.h"
+#include "show/show_media.h"
 
 namespace zibo::media {
 namespace {
@@ -233,15 +234,15 @@ Picture Draw(const char* name, int size, void (*draw)(Canvas&)) {
 
 std::vector<Picture> MakePictures(int size) {
   std::vector<Picture> out;
-  out.push_back(Draw("bg.tga", size, DrawBackground1));
-  out.push_back(Draw("bg2.tga", size, DrawBackground2));
-  out.push_back(Draw("s1.tga", size, DrawTitleSlide));
-  out.push_back(Draw("s2.tga", size, DrawQuestionSlide));
-  out.push_back(Draw("s3.tga", size, DrawCarsQuestionSlide));
-  out.push_back(Draw("s4.tga", size, DrawCarSlide));
-  out.push_back(Draw("s5.tga", size, DrawDanceFloorSlide));
-  out.push_back(Draw("s6.tga", size, DrawKeysSlide));
-  out.push_back(Draw("s7.tga", size, DrawCreditsSlide));
+  out.push_back(Draw(kBackgroundFile, size, DrawBackground1));
+  out.push_back(Draw(kBackground2File, size, DrawBackground2));
+  out.push_back(Draw(kSlideFiles[0], size, DrawTitleSlide));
+  out.push_back(Draw(kSlideFiles[1], size, DrawQuestionSlide));
+  out.push_back(Draw(kSlideFiles[2], size, DrawCarsQuestionSlide));
+  out.push_back(Draw(kSlideFiles[3], size, DrawCarSlide));
+  out.push_back(Draw(kSlideFiles[4], size, DrawDanceFloorSlide));
+  out.push_back(Draw(kSlideFiles[5], size, DrawKeysSlide));
+  out.push_back(Draw(kSlideFiles[6], size, DrawCreditsSlide));
   return out;
 }
 

@@ -16,7 +16,7 @@
 namespace zibo::media {
 
 struct Picture {
-  std::string file_name;  // "bg.tga", "bg2.tga", "s1.tga" ... "s7.tga"
+  std::string file_name;  // one of kImageFiles (show_media.h)
   RgbImage image;
 };
 

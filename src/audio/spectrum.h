@@ -5,8 +5,8 @@
 // reads about 0.5 in that bin. Shared by the live audio library and offline
 // capture so both see the same numbers. Reentrant; no allocation per call
 // after the first call on a thread.
-#ifndef ZIBO_BASS_SPECTRUM_H
-#define ZIBO_BASS_SPECTRUM_H
+#ifndef ZIBO_AUDIO_SPECTRUM_H
+#define ZIBO_AUDIO_SPECTRUM_H
 
 #include <stddef.h>
 

@@ -8,8 +8,8 @@
 // The depth buffer is 32 bits where offered (Mesa's llvmpipe does), else
 // the nearest size, 24 or 16. One instance per process at a time; it owns SDL's video subsystem
 // from Create to destruction. The thread that created it uses it.
-#ifndef ZIBO_SHELL_OFFSCREEN_GL_H
-#define ZIBO_SHELL_OFFSCREEN_GL_H
+#ifndef ZIBO_SHOW_OFFSCREEN_GL_H
+#define ZIBO_SHOW_OFFSCREEN_GL_H
 
 #include <cstdint>
 #include <memory>

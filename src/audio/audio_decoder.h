@@ -2,15 +2,17 @@
 //
 // Used by the audio library's streams and by offline tools that need the
 // same samples the live show hears. libsndfile reads the file; the result is
-// converted to `out_rate` Hz and `out_channels` channels (mono is duplicated
-// to every channel, more channels are averaged down).
+// converted to `out_channels` channels (mono is duplicated to every channel,
+// more channels are averaged down) and by libsoxr to `out_rate` Hz.
 // Pure function of the file; safe on any thread.
-#ifndef ZIBO_BASS_AUDIO_DECODER_H
-#define ZIBO_BASS_AUDIO_DECODER_H
+#ifndef ZIBO_AUDIO_AUDIO_DECODER_H
+#define ZIBO_AUDIO_AUDIO_DECODER_H
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "audio/audio_status.h"
 
 namespace zibo {
 
@@ -24,7 +26,7 @@ struct DecodedAudio {
   size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-// Returns a BASS_ERROR_* code (BASS_OK on success) and fills `out`:
+// Returns an AudioStatus (kAudioOk on success) and fills `out`:
 // FILEOPEN when the file cannot be opened or is no regular file, FILEFORM
 // when it is no audio libsndfile can read, CODEC for an unsupported encoding,
 // FORMAT for an absurd rate or channel count, MEM past 30 minutes of audio.

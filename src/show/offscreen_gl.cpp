@@ -1,4 +1,4 @@
-#include "shell/offscreen_gl.h"
+#include "show/offscreen_gl.h"
 
 #include <cstring>
 #include <string>
@@ -6,7 +6,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
-#include "shell/gl_state.h"
+#include "show/gl_state.h"
 
 namespace zibo {
 namespace {

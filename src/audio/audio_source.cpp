@@ -1,4 +1,4 @@
-#include "bass/audio_source.h"
+#include "audio/audio_source.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "bass/bass.h"
+#include "audio/audio_status.h"
 
 namespace zibo {
 namespace {
@@ -24,9 +24,9 @@ int Report(int code, std::string* message, const std::string& text) {
 // Maps a libsndfile open failure to the library's error codes.
 int OpenErrorCode(int sf_code) {
   switch (sf_code) {
-    case SF_ERR_SYSTEM: return BASS_ERROR_FILEOPEN;
-    case SF_ERR_UNSUPPORTED_ENCODING: return BASS_ERROR_CODEC;
-    default: return BASS_ERROR_FILEFORM;
+    case SF_ERR_SYSTEM: return kAudioFileOpen;
+    case SF_ERR_UNSUPPORTED_ENCODING: return kAudioBadCodec;
+    default: return kAudioNotAudio;
   }
 }
 
@@ -36,20 +36,20 @@ int OpenRegularFile(const char* path, std::string* message, int* error) {
   // Non-blocking, so that a FIFO without a writer cannot hang us here.
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    *error = Report(BASS_ERROR_FILEOPEN, message,
+    *error = Report(kAudioFileOpen, message,
                     std::string("cannot open ") + path + ": " + std::strerror(errno));
     return -1;
   }
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    *error = Report(BASS_ERROR_FILEOPEN, message, std::string(path) + " is not a regular file");
+    *error = Report(kAudioFileOpen, message, std::string(path) + " is not a regular file");
     return -1;
   }
   int flags = fcntl(fd, F_GETFL);
   if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     close(fd);
-    *error = Report(BASS_ERROR_FILEOPEN, message,
+    *error = Report(kAudioFileOpen, message,
                     std::string("cannot read ") + path + ": " + std::strerror(errno));
     return -1;
   }
@@ -87,9 +87,9 @@ AudioSource::~AudioSource() {
 
 int AudioSource::Open(const char* path, int out_channels, std::string* message) {
   if (file_ || !path || out_channels <= 0 || out_channels > kMaxChannels) {
-    return Report(BASS_ERROR_ILLPARAM, message, "invalid file name or channel count");
+    return Report(kAudioBadParam, message, "invalid file name or channel count");
   }
-  int error = BASS_OK;
+  int error = kAudioOk;
   int fd = OpenRegularFile(path, message, &error);
   if (fd < 0) return error;
   SF_INFO info;
@@ -105,7 +105,7 @@ int AudioSource::Open(const char* path, int out_channels, std::string* message) 
       info.samplerate > kMaxRate) {
     sf_close(file);
     close(fd);
-    return Report(BASS_ERROR_FORMAT, message,
+    return Report(kAudioBadFormat, message,
                   std::string(path) + ": unsupported rate " + std::to_string(info.samplerate) +
                       " or channel count " + std::to_string(info.channels));
   }
@@ -114,7 +114,7 @@ int AudioSource::Open(const char* path, int out_channels, std::string* message) 
   info_ = info;
   out_channels_ = out_channels;
   chunk_.assign(kChunkFrames * size_t(info.channels), 0.0f);
-  return BASS_OK;
+  return kAudioOk;
 }
 
 size_t AudioSource::Read(float* dest, size_t max_frames) {

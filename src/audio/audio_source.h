@@ -8,8 +8,8 @@
 //
 // Owns the file until destroyed. Not shared: one thread at a time, and it
 // may be handed from one thread to another.
-#ifndef ZIBO_BASS_AUDIO_SOURCE_H
-#define ZIBO_BASS_AUDIO_SOURCE_H
+#ifndef ZIBO_AUDIO_AUDIO_SOURCE_H
+#define ZIBO_AUDIO_AUDIO_SOURCE_H
 
 #include <sndfile.h>
 
@@ -30,7 +30,7 @@ class AudioSource {
   AudioSource& operator=(const AudioSource&) = delete;
   ~AudioSource();
 
-  // Returns BASS_OK or FILEOPEN (missing, unreadable, no regular file),
+  // Returns an AudioStatus: kAudioOk or FILEOPEN (missing, unreadable, no regular file),
   // FILEFORM (no audio), CODEC (unsupported encoding), FORMAT (absurd rate
   // or channel count); `message` (if given) says why.
   int Open(const char* path, int out_channels, std::string* message);

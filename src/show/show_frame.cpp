@@ -1,8 +1,8 @@
-#include "shell/show_frame.h"
+#include "show/show_frame.h"
 
 #include <GL/gl.h>
 
-#include "shell/gl_state.h"
+#include "show/gl_state.h"
 
 namespace zibo {
 

@@ -1,4 +1,4 @@
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 
 #include <kiss_fftr.h>
 

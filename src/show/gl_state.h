@@ -1,7 +1,7 @@
 // gl_state.h - the GL state every show context starts with, and the 2D
 // space every frame draws in. Needs a current GL context; calls GL only.
-#ifndef ZIBO_SHELL_GL_STATE_H
-#define ZIBO_SHELL_GL_STATE_H
+#ifndef ZIBO_SHOW_GL_STATE_H
+#define ZIBO_SHOW_GL_STATE_H
 
 namespace zibo {
 

@@ -5,8 +5,8 @@
 // (with its Space handling in between), end test, swap. Capture does
 // ClearShowFrame and DrawShowFrame. Needs a current GL context in the
 // initial state of SetInitialGlState. Main (GL) thread only.
-#ifndef ZIBO_SHELL_SHOW_FRAME_H
-#define ZIBO_SHELL_SHOW_FRAME_H
+#ifndef ZIBO_SHOW_SHOW_FRAME_H
+#define ZIBO_SHOW_SHOW_FRAME_H
 
 #include <cstdint>
 
