@@ -20,9 +20,8 @@
 #include "bass/bass.h"
 #include "preview_keys.h"
 #include "preview_media.h"
-#include "scenes/scene_schedule.h"
-#include "shell/offscreen_gl.h"
-#include "shell/show_frame.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
 #include "transport.h"
 
 namespace zibo {
@@ -55,13 +54,11 @@ int Run(const std::string& media_dir, int seeks) {
       std::fprintf(stderr, "bench_seek: %s\n", error.c_str());
       status = 1;
     } else {
-      SceneSchedule schedule(media.textures(), media.spectrum());
       Transport transport(media.song(), 0);
       transport.SeekTo(kLatestSeekMs);  // waits until the whole song is decoded
       std::vector<uint8_t> pixels;
       auto frame = [&](int32_t t) {
-        ClearShowFrame();
-        DrawShowFrame(schedule, t, false);
+        media.show().DrawFrame(t, false);
         gl->ReadPixelsBottomUp(&pixels);
       };
       // Beats spread over every scene, each seek landing in another one.

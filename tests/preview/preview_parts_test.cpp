@@ -1,7 +1,7 @@
 // The preview's beat steps, and its clock's loop and pause through SDL's disk audio driver.
 #include <SDL_keycode.h>
 
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 #include "disk_output.h"
 #include "preview_keys.h"
 #include "transport.h"

@@ -27,8 +27,8 @@ differ() { compare -metric AE -alpha off "$1" "$2" null: 2>&1; }
 
 wait_title ' playing$'
 press p
-for scene in "20 loading bar" "45 emptying bar" "60 slide s1" "80 slide s2" "150 dancer" \
-             "200 hanging dancer" "240 noise" "280 strobe"; do
+for scene in "20 loading bar" "45 bar emptying" "60 slide s1" "80 slide s2" "150 upright dancer" \
+             "200 hanging dancer" "240 spectrum noise" "280 strobe s7"; do
   beat=${scene%% *}
   go_to_beat "$beat" "${scene#* }"
   grab "$dir/preview_$beat.png" || pfail "no screen grab"

@@ -1,9 +1,8 @@
 // preview_media.h - the show's eleven media files as the preview holds them,
 // and reloading one of them after it changed on disk.
 //
-// The pictures are GL textures (the names in `textures`, which the scene
-// schedule borrows, are replaced in place); the song and the effect are
-// audio-library streams. A file that no longer loads leaves the old one in
+// The pictures are the show's (show.h), drawn by its schedule and replaced
+// in place; the song and the effect are audio-library streams. A file that no longer loads leaves the old one in
 // use. Needs the audio library initialised and a current GL context; owns
 // the streams and textures. Main (GL) thread only.
 #ifndef ZIBO_PREVIEW_PREVIEW_MEDIA_H
@@ -13,7 +12,10 @@
 #include <string>
 #include <utility>
 
+#include <memory>
+
 #include "scenes/scene_schedule.h"
+#include "show/show.h"
 
 namespace zibo {
 
@@ -45,21 +47,15 @@ class PreviewMedia {
   // transport's time. Returns "" or why the file is not in use.
   std::string Reload(int index, Transport* transport);
 
-  // The file's path in the media folder.
-  std::string PathOf(const char* name) const;
-
-  const ShowTextures& textures() const { return textures_; }
+  // The show, once loaded.
+  Show& show() { return *show_; }
   uint32_t song() const { return song_; }
   uint32_t effect() const { return effect_; }
-  SpectrumSource& spectrum() { return spectrum_; }
+  const std::string& dir() const { return dir_; }
 
  private:
-  // The texture of picture `image` of kImageFiles.
-  uint32_t* TextureOf(int image);
-  bool LoadPicture(const char* name, uint32_t* texture, std::string* error);
-
   std::string dir_;
-  ShowTextures textures_;
+  std::unique_ptr<Show> show_;
   uint32_t song_ = 0;
   uint32_t effect_ = 0;
   SongSpectrum spectrum_{&song_};

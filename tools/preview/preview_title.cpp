@@ -6,10 +6,8 @@
 namespace zibo {
 
 const char* SceneNameAt(int32_t t) {
-  static const char* const kRowNames[] = {
-      "black",   "loading bar", "emptying bar",   "slide s1", "slide s2", "slide s3", "slide s4",
-      "dancer",  "slide s5",    "hanging dancer", "slide s6", "noise",    "strobe"};
-  return kRowNames[SceneRowAt(t)];
+  const int row = SceneRowAt(t);
+  return row == 0 ? "black" : kScheduleRows[row - 1].name;
 }
 
 std::string PreviewTitle(const TitleState& s) {

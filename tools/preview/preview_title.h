@@ -17,8 +17,8 @@ struct TitleState {
   std::string problem;  // why a changed file is not in use, or ""
 };
 
-// The scene drawn at music time t, by the schedule's row: "loading bar",
-// "slide s1", "dancer", ... or "black" before the first and after the last.
+// The scene drawn at music time t: its schedule row's name ("loading bar",
+// "slide s1", ...), or "black" before the first row and after the last.
 const char* SceneNameAt(int32_t t);
 
 // Time, beat, scene and state (paused, looping or playing); then the loop's

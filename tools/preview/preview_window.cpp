@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "letterbox.h"
-#include "shell/gl_state.h"
+#include "show/gl_state.h"
 
 namespace zibo {
 

@@ -14,7 +14,7 @@
 #include "preview_media.h"
 #include "preview_title.h"
 #include "preview_window.h"
-#include "shell/show_frame.h"
+#include "show/show.h"
 #include "show/show_media.h"
 #include "transport.h"
 
@@ -65,7 +65,6 @@ int RunPreview(const PreviewOptions& options) {
     if (!media.Load(&error)) {
       status = Fail(error);
     } else {
-      SceneSchedule schedule(media.textures(), media.spectrum());
       Transport transport(media.song(), options.at_ms);
       if (options.loop) {
         transport.SetLoopStart(options.loop_from_ms);
@@ -73,7 +72,7 @@ int RunPreview(const PreviewOptions& options) {
         transport.SetLooping(true);
       }
       std::vector<std::string> paths;
-      for (const char* name : kMediaFiles) paths.push_back(media.PathOf(name));
+      for (const char* name : kMediaFiles) paths.push_back(MediaPath(media.dir(), name));
       MediaWatcher watcher(paths);
       Uint32 next_watch = SDL_GetTicks() + kWatchEveryMs;
       std::string problem;
@@ -113,8 +112,7 @@ int RunPreview(const PreviewOptions& options) {
         }
         const Viewport v = window->PictureViewport();
         glViewport(v.x, v.y, v.width, v.height);
-        ClearShowFrame();
-        DrawShowFrame(schedule, t, h_down);
+        media.show().DrawFrame(t, h_down);  // as the show draws it: clear, then the frame
         window->Present();
         shown = t;
         stale = false;

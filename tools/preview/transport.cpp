@@ -1,7 +1,7 @@
 #include "transport.h"
 
 #include "bass/bass.h"
-#include "bass/spectrum.h"
+#include "audio/spectrum.h"
 #include "music/music_player.h"
 
 namespace zibo {
