@@ -47,6 +47,78 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// Why each media file that changed last is not in use ("" when it is); the
+// title shows the first.
+struct Problems {
+  std::string why[kMediaFileCount];
+  std::string First() const {
+    for (const std::string& w : why) {
+      if (!w.empty()) return w;
+    }
+    return "";
+  }
+};
+
+// Frames until Escape or a close: keys, live reloads, then the frame for
+// the clock's time, drawn as the show draws it, and the title for it.
+void RunFrameLoop(PreviewWindow& window, PreviewMedia& media, Transport& transport) {
+  std::vector<std::string> paths;
+  for (const char* name : kMediaFiles) paths.push_back(MediaPath(media.dir(), name));
+  MediaWatcher watcher(paths);
+  Uint32 next_watch = SDL_GetTicks() + kWatchEveryMs;
+  Problems problems;
+  int32_t shown = -1;
+  bool running = true, stale = true;
+  while (running) {
+    SDL_Event e;
+    while (running && SDL_PollEvent(&e)) {
+      if (e.type == SDL_QUIT) running = false;
+      if (e.type == SDL_WINDOWEVENT) stale = true;  // resized, exposed, ...
+      if (e.type == SDL_KEYDOWN) {
+        const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
+        const KeyAction a = ActionForKey(e.key.keysym.sym, shift);
+        if (e.key.repeat && a.action != PreviewAction::kStep) continue;
+        running = Apply(a, &transport);
+        stale = true;
+      }
+    }
+    if (SDL_TICKS_PASSED(SDL_GetTicks(), next_watch)) {
+      next_watch = SDL_GetTicks() + kWatchEveryMs;
+      for (int index : watcher.Poll()) {
+        problems.why[index] = media.Reload(index, &transport);
+        if (!problems.why[index].empty()) {
+          std::fprintf(stderr, "zibo-preview: %s; keeping the old one\n",
+                       problems.why[index].c_str());
+        }
+        stale = true;
+      }
+    }
+    const int32_t t = transport.Now();
+    const bool h_down = KeyHeld(SDL_SCANCODE_H);
+    const bool space_down = KeyHeld(SDL_SCANCODE_SPACE);
+    // Holding Space restarts the effect every frame, as in the show.
+    if (space_down && media.effect() != 0) BASS_StreamPlay(media.effect(), 1, 0);
+    if (t == shown && !stale && !h_down && !space_down) {
+      SDL_WaitEventTimeout(nullptr, 10);  // paused and nothing new: rest
+      continue;
+    }
+    const Viewport v = window.PictureViewport();
+    glViewport(v.x, v.y, v.width, v.height);
+    media.show().DrawFrame(t, h_down);  // as the show draws it: clear, then the frame
+    window.Present();
+    shown = t;
+    stale = false;
+    TitleState title;
+    title.t = t;
+    title.paused = transport.paused();
+    title.looping = transport.looping();
+    title.loop_from_ms = transport.loop_from();
+    title.loop_to_ms = transport.loop_to();
+    title.problem = problems.First();
+    window.SetTitle(PreviewTitle(title));
+  }
+}
+
 }  // namespace
 
 int RunPreview(const PreviewOptions& options) {
@@ -62,69 +134,16 @@ int RunPreview(const PreviewOptions& options) {
   int status = 0;
   {
     PreviewMedia media(options.media_dir);
-    if (!media.Load(&error)) {
-      status = Fail(error);
-    } else {
+    if (media.Load(&error)) {
       Transport transport(media.song(), options.at_ms);
       if (options.loop) {
         transport.SetLoopStart(options.loop_from_ms);
         transport.SetLoopEnd(options.loop_to_ms);
         transport.SetLooping(true);
       }
-      std::vector<std::string> paths;
-      for (const char* name : kMediaFiles) paths.push_back(MediaPath(media.dir(), name));
-      MediaWatcher watcher(paths);
-      Uint32 next_watch = SDL_GetTicks() + kWatchEveryMs;
-      std::string problem;
-      int32_t shown = -1;
-      bool running = true, stale = true;
-      while (running) {
-        SDL_Event e;
-        while (running && SDL_PollEvent(&e)) {
-          if (e.type == SDL_QUIT) running = false;
-          if (e.type == SDL_WINDOWEVENT) stale = true;  // resized, exposed, ...
-          if (e.type == SDL_KEYDOWN) {
-            const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
-            const KeyAction a = ActionForKey(e.key.keysym.sym, shift);
-            if (e.key.repeat && a.action != PreviewAction::kStep) continue;
-            running = Apply(a, &transport);
-            stale = true;
-          }
-        }
-        if (SDL_TICKS_PASSED(SDL_GetTicks(), next_watch)) {
-          next_watch = SDL_GetTicks() + kWatchEveryMs;
-          for (int index : watcher.Poll()) {
-            const std::string why = media.Reload(index, &transport);
-            if (!why.empty()) std::fprintf(stderr, "zibo-preview: %s; keeping the old one\n",
-                                           why.c_str());
-            problem = why;
-            stale = true;
-          }
-        }
-        const int32_t t = transport.Now();
-        const bool h_down = KeyHeld(SDL_SCANCODE_H);
-        const bool space_down = KeyHeld(SDL_SCANCODE_SPACE);
-        // Holding Space restarts the effect every frame, as in the show.
-        if (space_down && media.effect() != 0) BASS_StreamPlay(media.effect(), 1, 0);
-        if (t == shown && !stale && !h_down && !space_down) {
-          SDL_WaitEventTimeout(nullptr, 10);  // paused and nothing new: rest
-          continue;
-        }
-        const Viewport v = window->PictureViewport();
-        glViewport(v.x, v.y, v.width, v.height);
-        media.show().DrawFrame(t, h_down);  // as the show draws it: clear, then the frame
-        window->Present();
-        shown = t;
-        stale = false;
-        TitleState title;
-        title.t = t;
-        title.paused = transport.paused();
-        title.looping = transport.looping();
-        title.loop_from_ms = transport.loop_from();
-        title.loop_to_ms = transport.loop_to();
-        title.problem = problem;
-        window->SetTitle(PreviewTitle(title));
-      }
+      RunFrameLoop(*window, media, transport);
+    } else {
+      status = Fail(error);
     }
   }
   BASS_Free();
