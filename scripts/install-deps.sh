@@ -5,12 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  libsdl2-dev libsndfile1-dev libsoxr-dev libkissfft-dev
+  libsdl2-dev libx11-dev libsndfile1-dev libsoxr-dev libkissfft-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev googletest libpng-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick xfonts-base python3
-  xserver-xorg-core xserver-xorg-video-dummy
+  xserver-xorg-core xserver-xorg-video-dummy openbox libxtst6 libxrandr2
   ffmpeg sox
   dpkg-dev lintian desktop-file-utils man-db
 )

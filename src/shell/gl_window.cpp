@@ -10,6 +10,7 @@
 #include "show/gl_state.h"
 #include "shell/report.h"
 #include "shell/window_events.h"
+#include "shell/x_display.h"
 #include "textures/texture_upload.h"
 
 namespace zibo {
@@ -125,6 +126,13 @@ void IgnoreUnusedEvents() {
 GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   quit = 0;
 
+  // On an X display SDL is held to its X11 driver: when the server cannot
+  // be reached, say why, rather than fall through to another driver.
+  if (WantsXDisplay()) {
+    std::string why;
+    if (!HoldXDisplay(&why)) FailStep("RegisterClass", nullptr, "%s", why.c_str());
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     FailStep("RegisterClass", nullptr, "SDL_InitSubSystem(SDL_INIT_VIDEO): %s", SDL_GetError());
   }
@@ -159,6 +167,7 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   }
 
   window_ = CreateShowWindow(x, y, flags);
+  if (!fullscreen_) AskForMoveOnlyFrame(window_);
 
   if (fullscreen_) {
     if (SDL_SetWindowDisplayMode(window_, &show_mode) != 0) {

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "shell/report.h"
+#include "shell/x_display.h"
 
 namespace zibo {
 
@@ -81,7 +82,12 @@ ViewerAnswer AskViewerOnTerminal(FILE* in, FILE* out) {
 
 ViewerAnswer AskViewer() {
   ViewerAnswer answer = ViewerAnswer::kCancel;
-  if (CanShowMessageBox() && AskInMessageBox(&answer)) return answer;
+  std::string why;
+  if (WantsXDisplay() && !HoldXDisplay(&why)) {
+    std::fprintf(stderr, "zibo: no message box for the question (%s); asking here\n", why.c_str());
+  } else if (CanShowMessageBox() && AskInMessageBox(&answer)) {
+    return answer;
+  }
   return AskViewerOnTerminal(stdin, stdout);
 }
 

@@ -55,7 +55,6 @@ TEST_F(SeekPauseTest, PausedTheClockHoldsAndNothingIsWrittenThenItResumesOnTheSa
   const uint64_t handed_at_resume = bass::FramesHandedToDevice();
   ASSERT_TRUE(BASS_ChannelResume(h));
   WaitFor(h, (long long)song_.size() / 2 + 2048);
-  EXPECT_TRUE(!BASS_ChannelResume(h) && BASS_ErrorGetCode() == BASS_ERROR_NOPAUSE) << "playing";
   auto slices = Written();
   ASSERT_EQ(slices.size(), 2u);
   EXPECT_EQ(slices[0].song + slices[0].length, size_t(held) * 2) << "cut where the clock stopped";

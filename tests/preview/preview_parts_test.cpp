@@ -20,9 +20,7 @@ TEST(PreviewParts, KeysStepOnTheBeatGrid) {
   }
 }
 
-using TransportTest = DiskOutputTest;
-
-TEST_F(TransportTest, ALoopWrapsClockAndSoundTogetherAndPauseHoldsTheTimeShown) {
+TEST_F(DiskOutputTest, TransportLoopWrapsClockAndSoundTogetherAndPauseHoldsTheTimeShown) {
   Init("5");  // about 4.5 times real time
   HSTREAM h = Open(3);
   const int32_t from = 501, to = 1503;  // not whole multiples of a frame
@@ -40,8 +38,8 @@ TEST_F(TransportTest, ALoopWrapsClockAndSoundTogetherAndPauseHoldsTheTimeShown) 
   ASSERT_EQ(wraps, 4);
   SleepMs(50);  // well into the next block
   transport.TogglePause();
-  EXPECT_EQ(BASS_ChannelGetPosition(h), QWORD(FirstFrameAtMs(transport.Now(), 44100)) * 4)
-      << "on its first sample, as offline capture draws it";
+  // On the first sample of the time shown, as offline capture draws it.
+  EXPECT_EQ(BASS_ChannelGetPosition(h), QWORD(FirstFrameAtMs(transport.Now(), 44100)) * 4);
   transport.SeekTo(to);
   EXPECT_EQ(transport.Now(), from) << "the loop's end itself is never shown";
   auto slices = Written();

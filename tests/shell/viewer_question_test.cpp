@@ -1,10 +1,10 @@
 // The question on the terminal (where no message box can be shown), and
 // the choice between box and terminal.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "shell/report.h"
 #include "shell/viewer_question.h"
@@ -12,105 +12,69 @@
 namespace zibo {
 namespace {
 
-// Answers `input` on a real stream; returns the answer and what is left unread.
-struct TerminalRun {
-  ViewerAnswer answer;
-  std::string prompt;
-  std::string rest;
-};
-
-TerminalRun AnswerOnTerminal(const std::string& input) {
+// Answers `input` on a real stream; returns the answer, the prompt and what
+// is left unread.
+ViewerAnswer AnswerOnTerminal(const std::string& input, std::string* prompt, std::string* rest) {
   FILE* in = std::tmpfile();
   FILE* out = std::tmpfile();
-  EXPECT_NE(in, nullptr);
-  EXPECT_NE(out, nullptr);
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
-
-  TerminalRun run{AskViewerOnTerminal(in, out), "", ""};
-  int c;
-  while ((c = std::fgetc(in)) != EOF) run.rest.push_back(char(c));
+  const ViewerAnswer answer = AskViewerOnTerminal(in, out);
   std::rewind(out);
-  while ((c = std::fgetc(out)) != EOF) run.prompt.push_back(char(c));
+  for (int c; (c = std::fgetc(in)) != EOF;) rest->push_back(char(c));
+  for (int c; (c = std::fgetc(out)) != EOF;) prompt->push_back(char(c));
   std::fclose(in);
   std::fclose(out);
-  return run;
+  return answer;
 }
 
-TEST(TerminalQuestionTest, AsksTheQuestion) {
-  const TerminalRun run = AnswerOnTerminal("y\n");
-  EXPECT_NE(run.prompt.find("Do you like..."), std::string::npos) << run.prompt;
-  EXPECT_NE(run.prompt.find("...cars?"), std::string::npos) << run.prompt;
-}
-
-TEST(TerminalQuestionTest, YesAndNoInAnyCaseAroundBlanks) {
-  for (const char* yes : {"y\n", "yes\n", "Y\n", "YES\n", "  yEs \t\n", "yes\r\n", "y"}) {
-    EXPECT_EQ(AnswerOnTerminal(yes).answer, ViewerAnswer::kYes) << '"' << yes << '"';
-  }
-  for (const char* no : {"n\n", "no\n", "N\n", "No\n", "\tn  \n", "no\r\n", "no"}) {
-    EXPECT_EQ(AnswerOnTerminal(no).answer, ViewerAnswer::kNo) << '"' << no << '"';
-  }
-}
-
-TEST(TerminalQuestionTest, AnythingElseOrNoInputCancels) {
-  for (const char* other :
-       {"", "\n", "   \n", "c\n", "cancel\n", "yess\n", "ye\n", "nope\n", "y es\n", "yes no\n",
-        "oui\n", "1\n"}) {
-    EXPECT_EQ(AnswerOnTerminal(other).answer, ViewerAnswer::kCancel) << '"' << other << '"';
-  }
-}
-
-TEST(TerminalQuestionTest, ReadsExactlyOneLine) {
-  // An empty first line cancels even when a yes follows.
-  TerminalRun run = AnswerOnTerminal("\nyes\n");
-  EXPECT_EQ(run.answer, ViewerAnswer::kCancel);
-  EXPECT_EQ(run.rest, "yes\n");
-
-  run = AnswerOnTerminal("no\nyes\n");
-  EXPECT_EQ(run.answer, ViewerAnswer::kNo);
-  EXPECT_EQ(run.rest, "yes\n");
-}
-
-TEST(TerminalQuestionTest, AVeryLongLineIsNoAnswerAndIsConsumedWhole) {
+// One line is read: yes or no in any case between blanks; anything else,
+// an over-long line or no input at all cancels.
+TEST(TerminalQuestionTest, AnswersReadFromOneLine) {
+  using A = ViewerAnswer;
   const std::string long_yes = "yes" + std::string(100000, ' ') + "\n";
-  TerminalRun run = AnswerOnTerminal(long_yes + "no\n");
-  EXPECT_EQ(run.answer, ViewerAnswer::kCancel);
-  EXPECT_EQ(run.rest, "no\n");
-
-  run = AnswerOnTerminal(std::string(100000, 'y') + "\n");
-  EXPECT_EQ(run.answer, ViewerAnswer::kCancel);
-  EXPECT_EQ(run.rest, "");
-}
-
-class MessageBoxChoiceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    unsetenv("SDL_VIDEODRIVER");
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
+  const struct {
+    std::string input;
+    ViewerAnswer answer;
+    const char* rest;
+  } cases[] = {{"y\n", A::kYes, ""},       {"YES\n", A::kYes, ""},   {"  yEs \t\n", A::kYes, ""},
+               {"yes\r\n", A::kYes, ""},   {"y", A::kYes, ""},       {"n\n", A::kNo, ""},
+               {"No\n", A::kNo, ""},       {"\tn  \n", A::kNo, ""},  {"no\nyes\n", A::kNo, "yes\n"},
+               {"", A::kCancel, ""},       {"\nyes\n", A::kCancel, "yes\n"},
+               {"cancel\n", A::kCancel, ""}, {"yess\n", A::kCancel, ""}, {"ye\n", A::kCancel, ""},
+               {"y es\n", A::kCancel, ""}, {"oui\n", A::kCancel, ""},
+               {long_yes + "no\n", A::kCancel, "no\n"},
+               {std::string(100000, 'y') + "\n", A::kCancel, ""}};
+  for (const auto& c : cases) {
+    std::string prompt, rest;
+    EXPECT_EQ(AnswerOnTerminal(c.input, &prompt, &rest), c.answer) << '"' << c.input.substr(0, 9) << '"';
+    EXPECT_EQ(rest, c.rest) << '"' << c.input.substr(0, 9) << '"';
+    EXPECT_NE(prompt.find("Do you like..."), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find("...cars?"), std::string::npos) << prompt;
   }
-  void TearDown() override { setenv("SDL_VIDEODRIVER", "offscreen", 1); }
-};
-
-TEST_F(MessageBoxChoiceTest, NeedsADisplay) {
-  EXPECT_FALSE(CanShowMessageBox());
-  setenv("DISPLAY", ":57", 1);
-  EXPECT_TRUE(CanShowMessageBox());
-  unsetenv("DISPLAY");
-  setenv("WAYLAND_DISPLAY", "wayland-3", 1);
-  EXPECT_TRUE(CanShowMessageBox());
-  setenv("WAYLAND_DISPLAY", "", 1);
-  EXPECT_FALSE(CanShowMessageBox());
 }
 
-TEST_F(MessageBoxChoiceTest, NotOnDisplayLessVideoDrivers) {
-  setenv("DISPLAY", ":57", 1);
+// A message box needs a display and a video driver that can show one.
+TEST(MessageBoxChoiceTest, NeedsADisplayAndARealVideoDriver) {
+  const struct {
+    const char *display, *wayland, *driver;
+    bool can;
+  } cases[] = {{nullptr, nullptr, nullptr, false}, {":57", nullptr, nullptr, true},
+               {nullptr, "wayland-3", nullptr, true}, {nullptr, "", nullptr, false},
+               {":57", nullptr, "offscreen", false}, {":57", nullptr, "dummy", false},
+               {":57", nullptr, "x11", true}};
+  for (const auto& c : cases) {
+    for (auto [name, value] : {std::pair{"DISPLAY", c.display}, std::pair{"WAYLAND_DISPLAY", c.wayland},
+                               std::pair{"SDL_VIDEODRIVER", c.driver}}) {
+      value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    EXPECT_EQ(CanShowMessageBox(), c.can) << (c.display ? c.display : "-") << " "
+                                          << (c.wayland ? c.wayland : "-") << " "
+                                          << (c.driver ? c.driver : "-");
+  }
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  EXPECT_FALSE(CanShowMessageBox());
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  EXPECT_FALSE(CanShowMessageBox());
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  EXPECT_TRUE(CanShowMessageBox());
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
 }
 
 }  // namespace

@@ -1,0 +1,166 @@
+// The mixer on hand-made streams (where a start lands, sums, clipping, the
+// 16-bit conversion) and the device clock fed with simulated callback times.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "bass/mixer.h"
+#include "bass/output_clock.h"
+#include "bass/stream_table.h"
+
+namespace zibo::bass {
+namespace {
+
+constexpr float kUnit = 1.0f / 32768;
+
+class MixerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { mixer_.Reserve(8); }
+  void TearDown() override {
+    for (int i = 0; i < StreamTable::kSlots; ++i) delete table_.TakeSlot(i);
+  }
+  // A stereo stream in 16-bit units: left = value, right = -value.
+  Stream* Add(std::vector<int> left, bool playing = true) {
+    auto* s = new Stream;
+    s->audio.rate = 44100;
+    s->audio.channels = 2;
+    for (int v : left) s->audio.samples.insert(s->audio.samples.end(), {v * kUnit, -v * kUnit});
+    s->playing = s->start_pending = playing;
+    table_.Put(table_.FreeSlot(), s);
+    return s;
+  }
+  // Mixes `frames` frames from device frame `first`; returns the left channel
+  // after checking that the right one is its negation, clipped on its side.
+  std::vector<int> MixLeft(int64_t first, int frames) {
+    std::vector<int16_t> out(size_t(frames) * 2, 99);
+    mixer_.Mix(&table_, first, out.data(), frames);
+    std::vector<int> left;
+    for (int f = 0; f < frames; ++f) {
+      const int l = out[2 * f];
+      EXPECT_EQ(out[2 * f + 1], l == 32767 ? -32768 : l == -32768 ? 32767 : -l) << f;
+      left.push_back(l);
+    }
+    return left;
+  }
+  Mixer mixer_;
+  StreamTable table_;
+};
+
+TEST_F(MixerTest, APendingStartLandsOnTheBlockItIsMixedIn) {
+  EXPECT_EQ(MixLeft(0, 2), (std::vector<int>{0, 0})) << "an empty table is silence";
+  Stream* s = Add({1, 2, 3});
+  EXPECT_EQ(MixLeft(100, 4), (std::vector<int>{1, 2, 3, 0}));
+  EXPECT_EQ(s->anchor_device_frame, 100);
+  EXPECT_EQ(MixLeft(104, 2), (std::vector<int>{0, 0})) << "past the end: silence";
+}
+
+// 12 frames with room for 8 are mixed in two parts that must join up.
+TEST_F(MixerTest, StartFrameAndLongBlocksContinueWhereTheyShould) {
+  std::vector<int> ramp(20);
+  for (int i = 0; i < 20; ++i) ramp[size_t(i)] = i + 1;
+  Add(ramp)->start_frame = 5;
+  EXPECT_EQ(MixLeft(0, 12), (std::vector<int>{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}));
+  EXPECT_EQ(MixLeft(12, 4), (std::vector<int>{18, 19, 20, 0}));
+}
+
+TEST_F(MixerTest, StreamsAreSummedAndClipped) {
+  Add({16384, 24576, -24576, 100});
+  Add({8192, 16384, -16384, 23});
+  Add({9, 9, 9, 9}, /*playing=*/false);
+  EXPECT_EQ(MixLeft(0, 4), (std::vector<int>{24576, 32767, -32768, 123}));
+}
+
+TEST(FloatToS16Test, ScalesRoundsAndClips) {
+  const std::pair<float, int> cases[] = {
+      {0.0f, 0},       {1.0f, 32767},    {-1.0f, -32768},         {5.0f, 32767},
+      {-5.0f, -32768}, {32767 * kUnit, 32767}, {-1234 * kUnit, -1234}, {1.4f * kUnit, 1},
+      {1.6f * kUnit, 2}, {-1.6f * kUnit, -2}, {32767.6f * kUnit, 32767}, {std::nanf(""), 0}};
+  for (auto [in, out] : cases) EXPECT_EQ(FloatToS16(in), out) << in * 32768;
+}
+
+constexpr int kRate = 44100, kBlock = 1024;
+
+// A device taking `rate_factor` x kRate frames a second, whose callbacks come
+// up to `jitter` seconds late, after `burst` blocks asked for at once.
+struct SimulatedDevice {
+  double rate_factor = 1.0, jitter = 0;
+  int burst = 1;
+  uint32_t seed = 1;
+  OutputClock clock;
+  int64_t handed = 0;
+  double Period() const { return kBlock / (kRate * rate_factor); }
+  double Late() {
+    seed = seed * 1664525u + 1013904223u;
+    return jitter * double(seed >> 8) / double(1u << 24);
+  }
+  // Runs `blocks` callbacks; returns how far (ms) the clock wandered around
+  // the true frame heard, one block behind the one handed, after `settle`.
+  double Run(int blocks, int settle) {
+    clock.Reset(kRate, kBlock);
+    double low = 1e9, high = -1e9;
+    int64_t previous = INT64_MIN;
+    for (int n = 0; n < blocks; ++n) {
+      const double t_block = 1.0 + std::max(0, n - burst + 1) * Period() +
+                             (n < burst ? n * 1e-4 : Late());
+      clock.OnBlock(handed, kBlock, t_block);
+      handed += kBlock;
+      for (int k = 0; k < 4; ++k) {
+        const double t = t_block + jitter + k * (Period() - jitter) / 4;
+        const int64_t heard = clock.HeardFrame(t, 0);
+        EXPECT_LE(heard, handed) << "ahead of the device at block " << n;
+        if (burst == 1 && rate_factor < 2) {
+          EXPECT_GE(heard, previous) << "backwards at block " << n;
+        }
+        previous = heard;
+        const double truth = (t - 1.0) * kRate * rate_factor - kBlock;
+        if (n > settle) {
+          low = std::min(low, (heard - truth) * 1000.0 / kRate);
+          high = std::max(high, (heard - truth) * 1000.0 / kRate);
+        }
+      }
+    }
+    if (burst == 1) {
+      EXPECT_LT(std::fabs(low + high) / 2, 4.0) << "off by a block or more";
+    }
+    return high - low;
+  }
+};
+
+TEST(OutputClockTest, TracksOffRateJitteryAndBurstingDevicesSmoothly) {
+  struct Case {
+    double rate_factor, jitter;
+    int burst, settle;
+    double band_ms;
+  } cases[] = {{1.005, 0.004, 1, 40, 2.0}, {1.0, 0.001, 2, 100, 1.5}, {1.0, 0.001, 3, 100, 1.5},
+               {23, 0, 1, 40, 5.0}};  // the disk driver: far faster than real time
+  for (const Case& c : cases) {
+    SimulatedDevice device;
+    device.rate_factor = c.rate_factor;
+    device.jitter = c.jitter;
+    device.burst = c.burst;
+    EXPECT_LT(device.Run(2000, c.settle), c.band_ms) << c.rate_factor << " " << c.burst;
+  }
+}
+
+TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndNeverAheadThroughAStall) {
+  OutputClock clock;
+  clock.Reset(kRate, kBlock);
+  EXPECT_EQ(clock.HeardFrame(5.0, 1234), 1234);
+  int64_t handed = 0;
+  for (int n = 0; n < 100; ++n, handed += kBlock) clock.OnBlock(handed, kBlock, 5.0 + n * 0.02322);
+  const double last = 5.0 + 99 * 0.02322;
+  EXPECT_LE(clock.HeardFrame(last + 0.5, 0), handed);
+  EXPECT_GE(clock.HeardFrame(last + 0.5, 0), handed - 2 * kBlock);
+  // Callbacks come back half a second late: the clock takes the new phase.
+  for (int k = 0; k < 20; ++k, handed += kBlock) clock.OnBlock(handed, kBlock, last + 0.5 + k * 0.02322);
+  const double t = last + 0.5 + 19.5 * 0.02322;
+  EXPECT_NEAR(double(clock.HeardFrame(t, 0)), double(handed - kBlock) - kBlock / 2.0, kRate * 0.002);
+  clock.Resync();
+  EXPECT_EQ(clock.HeardFrame(t, 777), 777);
+}
+
+}  // namespace
+}  // namespace zibo::bass

@@ -1,0 +1,448 @@
+#!/usr/bin/env python3
+"""The real show on a private X server: Xvfb, or Xorg's dummy driver where a
+case needs real display modes, optionally under openbox. The show is driven
+as a user would drive it (keys, clicks, close requests) and watched (windows,
+properties, pixels, display mode) through ONE long-lived Xlib connection, so
+polling never makes the server come and go. Every wait is bounded by the
+state awaited, not by a fixed sleep. Usage: x_show.py ZIBO MEDIA CASE"""
+import array, ctypes as C, os, shutil, signal, subprocess, sys, tempfile, time
+
+X, XT, XR = (C.CDLL(n) for n in ("libX11.so.6", "libXtst.so.6", "libXrandr.so.2"))
+P, UL, I = C.c_void_p, C.c_ulong, C.c_int
+for lib, name, res in [(X, "XOpenDisplay", P), (X, "XInternAtom", UL), (X, "XGetAtomName", C.c_char_p),
+                       (X, "XDefaultRootWindow", UL), (X, "XStringToKeysym", UL),
+                       (X, "XKeysymToKeycode", C.c_ubyte), (X, "XGetImage", P),
+                       (XR, "XRRGetScreenResourcesCurrent", P), (XR, "XRRGetCrtcInfo", P)]:
+    getattr(lib, name).restype = res
+ON_X_ERROR = C.CFUNCTYPE(I, P, P)(lambda d, e: 0)  # windows may vanish while looked at
+X.XSetErrorHandler(ON_X_ERROR)
+
+
+class Image(C.Structure):
+    _fields_ = [(f, I) for f in ("w", "h", "xoff", "fmt")] + [("data", C.POINTER(C.c_ubyte))] + [
+        (f, I) for f in ("order", "unit", "bitorder", "pad", "depth", "stride", "bpp")]
+
+
+class ClientMessage(C.Structure):
+    _fields_ = [("type", I), ("serial", UL), ("send", I), ("display", P), ("window", UL),
+                ("message_type", UL), ("format", I), ("data", C.c_long * 5), ("pad", C.c_long * 14)]
+
+
+class Failure(Exception): pass
+
+
+class SkipCase(Exception): pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, predicate, timeout=60):
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        check(time.monotonic() < deadline, "waited %d s in vain for %s" % (timeout, what))
+        time.sleep(0.05)
+
+
+class Server:
+    """A private X server (-noreset: it never resets between clients) and
+    the harness's one connection to it."""
+
+    def __init__(self, work, screen="1024x768x24", xorg=False, wm=False):
+        read, write = os.pipe()
+        if xorg:
+            conf = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support/xorg-dummy.conf")
+            if os.geteuid() != 0 or not shutil.which("Xorg"):
+                raise SkipCase("Xorg with the dummy driver needs root")
+            os.mkdir(work + "/conf.d")
+            cmd = ["Xorg", "-config", conf, "-configdir", work + "/conf.d", "-logfile", work + "/xorg.log"]
+        else:
+            cmd = ["Xvfb", "-screen", "0", screen]
+        self.procs = [subprocess.Popen(cmd + ["-noreset", "-nolisten", "tcp", "-displayfd", str(write)],
+                                       pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.display = ":" + f.readline().strip()
+        check(self.display != ":", "the X server did not start")
+        os.environ["DISPLAY"] = self.display
+        self.dpy = P(X.XOpenDisplay(self.display.encode()))
+        check(self.dpy, "no connection to " + self.display)
+        self.root = X.XDefaultRootWindow(self.dpy)
+        if wm:
+            self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL))
+            wait_for("openbox", lambda: self.prop(self.root, "_NET_SUPPORTING_WM_CHECK"))
+
+    def atom(self, name): return X.XInternAtom(self.dpy, name.encode(), 0)
+
+    def prop(self, window, name):
+        """A property as a list of numbers (names for atoms)."""
+        kind, fmt, n, left, data = UL(), I(), UL(), UL(), C.POINTER(C.c_ubyte)()
+        X.XGetWindowProperty(self.dpy, UL(window), UL(self.atom(name)), C.c_long(0), C.c_long(64), 0, UL(0),
+                             C.byref(kind), C.byref(fmt), C.byref(n), C.byref(left), C.byref(data))
+        if not data: return []
+        values = list(C.cast(data, C.POINTER(C.c_long if fmt.value == 32 else C.c_ubyte))[:n.value])
+        if kind.value == 4:  # XA_ATOM
+            values = [X.XGetAtomName(self.dpy, UL(v)).decode() for v in values]
+        X.XFree(data)
+        return values
+
+    def find(self, name, show=None, timeout=60):
+        """The viewable window named `name`, polled for while the show runs."""
+        found = []
+
+        def search(window):
+            title = bytes(self.prop(window, "_NET_WM_NAME") or self.prop(window, "WM_NAME"))
+            if title == name.encode() and self.geometry(window)["viewable"]:
+                found.append(window)
+            for kid in self.tree(window)[1]:
+                search(kid)
+        wait_for('a window "%s"' % name, lambda: search(self.root) or found or (show and show.ended()),
+                 timeout)
+        check(found, 'the show ended before a window "%s" appeared' % name)
+        return found[0]
+
+    def geometry(self, window):
+        """Size, map state and absolute position of a window."""
+        a, x, y, child = (I * 40)(), I(), I(), UL()  # XWindowAttributes: width [2], height [3], map_state [23]
+        if not X.XGetWindowAttributes(self.dpy, UL(window), a):
+            return {"viewable": False}
+        X.XTranslateCoordinates(self.dpy, UL(window), UL(self.root), 0, 0, C.byref(x), C.byref(y),
+                                C.byref(child))
+        return {"x": x.value, "y": y.value, "w": a[2], "h": a[3], "viewable": a[23] == 2}
+
+    def tree(self, window):
+        """A window's parent and children."""
+        root, parent, kids, n = UL(), UL(), C.POINTER(UL)(), C.c_uint()
+        X.XQueryTree(self.dpy, UL(window), C.byref(root), C.byref(parent), C.byref(kids), C.byref(n))
+        return parent.value, (kids[:n.value] if kids else [])
+
+    def frame(self, window):
+        """The window manager's frame around a window: its top-level ancestor."""
+        while self.tree(window)[0] != self.root:
+            window = self.tree(window)[0]
+        return window
+
+    def key(self, name, window=None, down=(True, False)):
+        if window:
+            X.XSetInputFocus(self.dpy, UL(window), 2, UL(0))
+        code = X.XKeysymToKeycode(self.dpy, UL(X.XStringToKeysym(name.encode())))
+        for press in down:
+            XT.XTestFakeKeyEvent(self.dpy, code, press, UL(0))
+        X.XSync(self.dpy, False)
+
+    def answer(self, box, key, show):
+        """Presses `key` in a message box until the box is gone (a box that
+        has just appeared may not take keys yet)."""
+        def gone():
+            if not self.geometry(box)["viewable"]:
+                return True
+            self.key(key, box)
+            time.sleep(0.2)
+        wait_for("the box to take " + key, lambda: show.ended() or gone())
+
+    def click(self, x, y):
+        XT.XTestFakeMotionEvent(self.dpy, -1, x, y, UL(0))
+        for press in (True, False):
+            XT.XTestFakeButtonEvent(self.dpy, 1, press, UL(0))
+        X.XSync(self.dpy, False)
+
+    def request_close(self, window):
+        """What a window manager's close button sends."""
+        event = ClientMessage(type=33, window=window, message_type=self.atom("WM_PROTOCOLS"), format=32)
+        event.data[0] = self.atom("WM_DELETE_WINDOW")
+        X.XSendEvent(self.dpy, UL(window), 0, C.c_long(0), C.byref(event))
+        X.XSync(self.dpy, False)
+
+    def white_run(self, window, y=300):
+        """White pixels on row `y` of the window between the loading bar's inner edges."""
+        g = self.geometry(window)
+        image = C.cast(X.XGetImage(self.dpy, UL(self.root), g["x"] + 65, g["y"] + y, 670, 1,
+                                   UL(~0), 2), C.POINTER(Image))
+        check(image and image[0].bpp == 32, "no 32-bit screen grab")
+        row = image[0].data[:670 * 4]
+        X.XFree(image[0].data), X.XFree(image)
+        return sum(1 for i in range(0, len(row), 4) if min(row[i:i + 3]) > 127)
+
+    def bar_step(self, window):
+        """The loading bar's fill step, 0 to 16 (675 px make 16 steps)."""
+        return round((self.white_run(window) + 2.5) / 42.1875)
+
+    def mode(self):
+        res = C.cast(XR.XRRGetScreenResourcesCurrent(self.dpy, UL(self.root)), C.POINTER(UL * 4))
+        crtcs = C.cast(res[0][3], C.POINTER(UL))
+        for i in range(res[0][2] & 0xffffffff):
+            info = C.cast(XR.XRRGetCrtcInfo(self.dpy, res, UL(crtcs[i])), C.POINTER(I * 6))
+            if info[0][4]:
+                return "%dx%d" % (info[0][4], info[0][5])
+
+    def close(self):
+        for proc in reversed(self.procs):
+            proc.terminate(), proc.wait(10)
+
+
+class Show:
+    """One run of zibo in `folder`, its stderr (and stdout) kept in files."""
+
+    def __init__(self, case, folder, audio="disk", stdin=None, env=()):
+        self.folder, self.audio = folder, folder + ".raw"
+        environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio, **dict(env))
+        self.err, self.out = open(folder + ".err", "w+"), open(folder + ".out", "w+")
+        self.proc = subprocess.Popen([case.zibo], cwd=folder, env=environ, stdout=self.out, stderr=self.err,
+                                     stdin=subprocess.PIPE if stdin is not None else subprocess.DEVNULL)
+        if stdin is not None:
+            self.proc.stdin.write(stdin.encode()), self.proc.stdin.close()
+        case.shows.append(self)
+
+    def ended(self): return self.proc.poll() is not None
+
+    def stderr(self):
+        self.err.seek(0)
+        return self.err.read()
+
+    def end(self, expected, how=None, timeout=60):
+        self.proc.send_signal(how) if how else None
+        wait_for("the show to end", self.ended, timeout)
+        check(self.proc.returncode == expected, "exit status %d, not %d" % (self.proc.returncode, expected))
+
+    def sound(self):
+        """The disk audio output as 16-bit samples (both channels)."""
+        data = open(self.audio, "rb").read() if os.path.exists(self.audio) else b""
+        return array.array("h", data[:len(data) // 2 * 2])
+
+
+class Case:
+    def __init__(self, zibo, media, work):
+        self.zibo, self.media, self.work, self.shows, self.x = zibo, media, work, [], None
+
+    def server(self, **how):
+        self.x = Server(self.work, **how)
+        return self.x
+
+    def folder(self, name, without=(), song=None, effect=None):
+        """A fresh folder with the build's media; `song`/`effect` are sox
+        arguments that replace disco.mp3/s.ogg."""
+        path = os.path.join(self.work, name)
+        os.mkdir(path)
+        for f in os.listdir(self.media):
+            if f not in without:
+                shutil.copy(os.path.join(self.media, f), path)
+        for made, args in (("disco.mp3", song), ("s.ogg", effect)):
+            if args:
+                subprocess.run(["sox", "-D", "-n", "-r", "44100", "-c", "2", "-b", "16", path + "/made.wav"]
+                               + args.split(), check=True)
+                os.replace(path + "/made.wav", os.path.join(path, made))
+        return path
+
+    def start(self, folder, answer, audio="disk", env=()):
+        """Starts the show and answers the question: yes (Return), no (click), cancel (Escape)."""
+        show = Show(self, folder, audio, env=env)
+        box = self.x.find("Do you like...", show)
+        if answer == "no":  # Yes, No, Cancel along the bottom of the box
+            g = self.x.geometry(box)
+            self.x.click(g["x"] + g["w"] // 2, g["y"] + g["h"] * 72 // 100)
+        else:
+            self.x.answer(box, "Return" if answer == "yes" else "Escape", show)
+        return show
+
+
+def check_pace(x, window):
+    """The bar fills one step per 1071.4 ms of wall time, within the step
+    that sampling a staircase adds or loses and the time a grab takes."""
+    wait_for("the loading bar", lambda: x.bar_step(window) >= 1)
+    t0, first, t1 = time.monotonic(), x.bar_step(window), time.monotonic()
+    time.sleep(5)  # a measured interval, not a wait for something
+    t2, last, t3 = time.monotonic(), x.bar_step(window), time.monotonic()
+    fewest, most = int((t2 - t1) / 1.0714) - 1, int((t3 - t0) / 1.0714) + 2
+    check(last < 16 and fewest <= last - first <= most,
+          "bar %d -> %d in %.2f..%.2f s: not real time" % (first, last, t2 - t1, t3 - t0))
+
+
+def case_cancel(c):
+    """Cancel (Escape) ends at once with 0: no window, no audio, no files."""
+    c.server()
+    folder = c.folder("cancel")
+    show = c.start(folder, "cancel")
+    show.end(0)
+    check(not os.path.exists(show.audio) and sorted(os.listdir(folder)) == sorted(os.listdir(c.media)),
+          "audio or files were touched")
+
+
+def case_windowed_wm(c):
+    """No under openbox: 800x600, topmost, frame corner at (112, 84), title
+    bar and thin border, moving as the one action; Escape ends it with 0."""
+    x = c.server(wm=True)
+    show = c.start(c.folder("run"), "no", audio="dummy")
+    w = x.find("zibo", show)
+    g, frame = x.geometry(w), x.geometry(x.frame(w))
+    check((g["w"], g["h"], frame["x"], frame["y"]) == (800, 600, 112, 84), "placed at %r, frame %r" % (g, frame))
+    check(x.prop(w, "_MOTIF_WM_HINTS")[:3] == [3, 4, 10], "hints %r" % x.prop(w, "_MOTIF_WM_HINTS"))
+    left, right, top, bottom = x.prop(w, "_NET_FRAME_EXTENTS")
+    check(top > 10 and max(left, right, bottom) <= 4, "frame %r" % [left, right, top, bottom])
+    actions = x.prop(w, "_NET_WM_ALLOWED_ACTIONS")
+    check("_NET_WM_ACTION_MOVE" in actions and not {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ"}
+          & set(actions), "actions %r" % actions)
+    check(x.prop(w, "_NET_WM_STATE") == ["_NET_WM_STATE_ABOVE"], "state %r" % x.prop(w, "_NET_WM_STATE"))
+    check_pace(x, w)
+    x.key("Escape", w)
+    show.end(0)
+    check("Error" not in show.stderr() and "Damn" not in show.stderr(), "reported something")
+
+
+def case_small_screen(c):
+    """On a screen smaller than the window the centring offset goes negative; SIGTERM ends with 0."""
+    x = c.server(screen="798x598x24")
+    show = c.start(c.folder("run"), "no", audio="dummy")
+    g = x.geometry(x.find("zibo", show))
+    check((g["x"], g["y"]) == (-1, -1), "window at %r" % g)
+    show.end(0, signal.SIGTERM)
+
+
+def case_fullscreen(c):
+    """Yes on an 800x600 screen: the whole display; without an 800x600 mode
+    "Damn: ChangeDisplay", status 1, audio never opened, mode untouched."""
+    x = c.server(screen="800x600x24")
+    show = c.start(c.folder("run"), "yes", audio="dummy")
+    w = x.find("zibo", show)
+    check(x.geometry(w) == dict(x=0, y=0, w=800, h=600, viewable=True), "window %r" % x.geometry(w))
+    check_pace(x, w)
+    x.key("Escape", w)
+    show.end(0)
+    x.close()
+    x = c.server()
+    show = c.start(c.folder("no_mode"), "yes")
+    x.answer(x.find("Damn", show), "Return", show)
+    show.end(1)
+    check("Damn: ChangeDisplay" in show.stderr() and not os.path.exists(show.audio), "no ChangeDisplay")
+    check(x.mode() == "1024x768", "mode is %s" % x.mode())
+
+
+def case_mode_switch(c):
+    """Xorg's dummy driver under openbox: Yes switches to 800x600 (fullscreen,
+    undecorated) and every ending puts 1024x768 back, a failure after the
+    switch once its box is dismissed."""
+    x = c.server(xorg=True, wm=True)
+    check(x.mode() == "1024x768", "desktop in %s" % x.mode())
+    for ending in ["Escape", "close", signal.SIGTERM, signal.SIGINT, "no song"]:
+        show = c.start(c.folder(str(ending), without=["disco.mp3"] if ending == "no song" else ()), "yes")
+        if ending == "no song":
+            x.answer(x.find("vel Error!", show), "Return", show)
+            show.end(1)
+            check("vel Error!: Unable to load song.: 2" in show.stderr(), "no song error")
+        else:
+            w = x.find("zibo", show)
+            wait_for("the music", lambda: any(show.sound()))
+            check(x.mode() == "800x600" and x.geometry(w)["w"] == 800, "mode %s" % x.mode())
+            check(x.prop(w, "_NET_WM_STATE") == ["_NET_WM_STATE_FULLSCREEN"], "not fullscreen")
+            check(x.prop(w, "_NET_FRAME_EXTENTS") in ([0, 0, 0, 0], []), "decorated")
+            x.key("Escape", w) if ending == "Escape" else x.request_close(w) if ending == "close" else None
+            show.end(0, None if isinstance(ending, str) else ending)
+        check(x.mode() == "1024x768", "after %s the mode is %s" % (ending, x.mode()))
+
+
+def case_missing_media(c):
+    """A missing song or slide: its message, status 1, no music heard."""
+    x = c.server()
+    for missing, line in [("disco.mp3", "vel Error!: Unable to load song.: 2"),
+                          ("s4.tga", "Damn: s4.tga: No such file or directory")]:
+        show = c.start(c.folder(missing, without=[missing]), "no")
+        x.answer(x.find(line.split(": ")[0], show), "Return", show)
+        show.end(1)
+        check(line in show.stderr() and not any(show.sound()), "no %r, or music heard" % line)
+
+
+def case_clock_pace(c):
+    """The clock runs in real time without a sound card, and past the end of a 0.5 s song."""
+    x = c.server(screen="800x600x24")
+    for name, audio, song in [("no_card", "no-such-driver", None), ("short", "disk", "synth 0.5 sine 440")]:
+        show = c.start(c.folder(name, song=song), "yes", audio=audio)
+        check_pace(x, x.find("zibo", show))
+        show.end(0, signal.SIGTERM)
+        check("Error" not in show.stderr() and "Damn" not in show.stderr(), "reported something")
+        check(audio != "disk" or any(show.sound()), "the song was never heard")
+
+
+def case_space(c):
+    """Holding Space plays s.ogg over a silent song, restarting it while held;
+    a missing, empty or non-audio s.ogg is no error and stays silent."""
+    x = c.server(screen="800x600x24")
+    for spoil in [None, "missing", "empty", "random"]:
+        folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.3 sine 440 vol 0.5")
+        if spoil:
+            os.remove(folder + "/s.ogg")
+            with open(folder + "/s.ogg", "wb") as f:
+                f.write(b"" if spoil == "empty" else os.urandom(65536)) if spoil != "missing" else None
+        show = c.start(folder, "yes")
+        w = x.find("zibo", show)
+        wait_for("the song", lambda: len(show.sound()) > 44100)
+        x.key("space", w, down=[True])
+        time.sleep(1.5)  # how long Space is held
+        x.key("space", w, down=[False])
+        time.sleep(1)
+        show.end(0, signal.SIGTERM)
+        windows = [max(map(abs, show.sound()[i:i + 4410]), default=0) > 1000
+                   for i in range(0, len(show.sound()), 4410)]  # 50 ms each
+        if spoil:
+            check(not any(windows), "%s s.ogg: Space made a sound" % spoil)
+            continue
+        check(any(windows), "the effect was never heard")
+        first, last = windows.index(True), len(windows) - 1 - windows[::-1].index(True)
+        check(all(windows[first:last + 1]) and last - first >= 20, "the effect broke off while held")
+        check(len(windows) - last > 5, "the effect went on after Space was let go")
+
+
+def case_terminal_question(c):
+    """Without a display the question is asked on the terminal; a window
+    that cannot be opened says why; SDL's display-less driver plays unseen."""
+    folder = c.folder("run")
+    for stdin, env, status, expected in [
+            ("maybe\n", {}, 0, "...cars?"), ("", {}, 0, ""),
+            ("no\n", {"SDL_VIDEODRIVER": "x11"}, 1, "Damn: RegisterClass"),
+            ("no\n", {"DISPLAY": ":999"}, 1, 'cannot open X display ":999"')]:
+        show = Show(c, folder, stdin=stdin, env=env)
+        show.end(status)
+        show.out.seek(0)
+        check(expected in show.out.read() + show.stderr(), "no %r" % expected)
+    show = Show(c, folder, stdin="n\n", env={"SDL_VIDEODRIVER": "offscreen"})
+    wait_for("music on the offscreen driver", lambda: any(show.sound()))
+    show.end(0, signal.SIGTERM)
+
+
+def case_natural_end(c):
+    """Left alone, the show ends by itself with 0 a little after 128.57 s."""
+    x = c.server()
+    show = c.start(c.folder("run"), "no", audio="none")  # the silent clock keeps wall time under load
+    x.find("zibo", show)
+    shown = time.monotonic()
+    show.end(0, timeout=200)
+    check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
+
+
+def main():
+    zibo, media, case_name = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
+        os.environ.pop(name, None)
+    work = tempfile.mkdtemp(prefix="zibo-x-")
+    case = Case(zibo, media, work)
+    try:
+        globals()["case_" + case_name](case)
+    except SkipCase as why:
+        print("skipped:", why)
+        return 77
+    except Exception as failure:  # a failed check, or the harness could not go on
+        print("FAILED %s: %s" % (case_name, failure if isinstance(failure, Failure) else repr(failure)))
+        for show in case.shows[-1:]:
+            print("zibo exit status: %s\nzibo stderr:\n%s" % (show.proc.poll(), show.stderr()))
+        return 1
+    finally:
+        for show in case.shows:
+            show.proc.kill(), show.proc.wait()
+        case.x.close() if case.x else None
+        shutil.rmtree(work, ignore_errors=True)
+    print("passed", case_name)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
