@@ -11,9 +11,8 @@ namespace {
 
 TEST(PreviewParts, KeysStepOnTheBeatGrid) {
   for (auto [key, shift, from, to] : {std::array<int32_t, 4>{SDLK_RIGHT, 0, 429, 858},
-       {SDLK_LEFT, 0, 858, 429}, {SDLK_LEFT, 0, 500, 429}, {SDLK_LEFT, 1, 100, 0},
-       {SDLK_RIGHT, 1, 25318, 27000}, {SDLK_PAGEUP, 0, 14000, 429},
-       {SDLK_PAGEDOWN, 0, 128000, 128571}, {SDLK_END, 0, 0, 127572}}) {
+       {SDLK_LEFT, 0, 858, 429}, {SDLK_LEFT, 0, 500, 429}, {SDLK_PAGEUP, 0, 14000, 429},
+       {SDLK_RIGHT, 1, 25318, 27000}, {SDLK_PAGEDOWN, 0, 128000, 128571}, {SDLK_END, 0, 0, 127572}}) {
     KeyAction a = ActionForKey(key, shift);
     EXPECT_EQ(a.action == PreviewAction::kStep ? StepTargetMs(from, a.beats) : a.to_ms, to)
         << "key " << key << " from " << from;

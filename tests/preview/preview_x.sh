@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # zibo-preview under Xvfb, steered by keys: letterboxed paused frames equal capture's, live
 # reload, loop, quit. Arguments: <zibo-preview> <build media> <stand-in media> <zibo-capture>
-set -u
 PREVIEW=$1 MEDIA=$2 CAPTURE=$4 WORK=$(mktemp -d) X_PID= SHOW_PID=
 trap '[ -n "$SHOW_PID" ] && kill -KILL "$SHOW_PID"; kill "$X_PID"; rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_until() { local n=$(($1 * 10)); shift; until "$@" 2>/dev/null; do n=$((n - 1)); [ $n -gt 0 ] || return 1; sleep 0.1; done; }
-show_alive() { kill -0 "$SHOW_PID" 2>/dev/null; }
+fail() { echo "FAIL: $*" >&2; exit 1; }; show_alive() { kill -0 "$SHOW_PID" 2>/dev/null; }
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$WORK/display" 2>/dev/null & X_PID=$!
 wait_until 30 grep -q . "$WORK/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$WORK/display")
@@ -19,8 +17,7 @@ SHOW_PID=$!
 find_window() { WID=$(xdotool search --name '^zibo-preview ' | head -1); [ -n "$WID" ]; }
 wait_until 60 find_window || pfail "no preview window"
 title() { xdotool getwindowname "$WID" 2>/dev/null; }
-title_matches() { title | grep -Eq "$1"; }
-wait_title() { wait_until 60 title_matches "$1" || pfail "the title never matched '$1'"; }
+wait_title() { wait_until 60 eval "title | grep -Eq '$1'" || pfail "the title never matched '$1'"; }
 press() { xdotool windowfocus "$WID" 2>/dev/null; xdotool key --delay 20 "$@"; }
 times() { local i; for ((i = 0; i < $1; i++)); do echo "$2"; done; }
 go_to_beat() {  # from 0: PageDown is 32 beats, Shift+Right 4, Right 1
