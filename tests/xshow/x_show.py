@@ -433,7 +433,9 @@ def main():
     except Exception as failure:  # a failed check, or the harness could not go on
         print("FAILED %s: %s" % (case_name, failure if isinstance(failure, Failure) else repr(failure)))
         for show in case.shows[-1:]:
-            print("zibo exit status: %s\nzibo stderr:\n%s" % (show.proc.poll(), show.stderr()))
+            status = show.proc.poll()
+            print("zibo exit status: %s\nzibo stderr:\n%s" % (
+                "none yet (still running)" if status is None else status, show.stderr()))
         return 1
     finally:
         for show in case.shows:
