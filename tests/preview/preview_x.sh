@@ -2,7 +2,7 @@
 # zibo-preview under Xvfb, steered by keys: letterboxed paused frames equal capture's, live
 # reload, loop, quit. Arguments: <zibo-preview> <build media> <stand-in media> <zibo-capture>
 PREVIEW=$1 MEDIA=$2 CAPTURE=$4 WORK=$(mktemp -d) X_PID= SHOW_PID=
-trap '[ -n "$SHOW_PID" ] && kill -KILL "$SHOW_PID"; kill "$X_PID"; rm -rf "$WORK"' EXIT
+trap 'kill -KILL "$SHOW_PID" "$X_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
 wait_until() { local n=$(($1 * 10)); shift; until "$@" 2>/dev/null; do n=$((n - 1)); [ $n -gt 0 ] || return 1; sleep 0.1; done; }
 fail() { echo "FAIL: $*" >&2; exit 1; }; show_alive() { kill -0 "$SHOW_PID" 2>/dev/null; }
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$WORK/display" 2>/dev/null & X_PID=$!
