@@ -1,11 +1,14 @@
-// The twelve public calls: argument checks, error codes, and the glue
+// The public calls: argument checks, error codes, and the glue
 // between the stream table, the output device and the spectrum.
 #include "bass/bass.h"
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "bass/bass_diagnostics.h"
 #include "bass/bass_error.h"
@@ -57,6 +60,39 @@ int64_t HeardStreamFrame(Stream* s) {
   frame = std::max(frame, s->last_reported);
   s->last_reported = frame;
   return frame;
+}
+
+// Under the device lock: plays `s` from stream frame `frame`, from the next
+// block the device mixes (at once on the no-sound device).
+void StartAt(Stream* s, int64_t frame) {
+  OutputDevice& device = Lib().device;
+  s->start_frame = frame;
+  s->playing = true;
+  s->paused_at = -1;
+  s->start_pending = device.mixes();
+  s->anchor_device_frame = device.HeardFrame();
+  s->last_reported = frame;
+}
+
+// Under the device lock: continues a paused stream at the device frame
+// after the last one handed over, which is seamless when nothing was mixed
+// since the pause.
+void ResumeAt(Stream* s) {
+  OutputDevice& device = Lib().device;
+  s->start_frame = s->paused_at;
+  s->anchor_device_frame = device.FramesHanded();
+  s->start_pending = false;
+  s->paused_at = -1;
+}
+
+// Waits until the background decoder has published the frames from `frame`
+// on (a quarter second of them) or has finished. Not under the device lock:
+// the decoder may need it.
+void WaitForDecoded(Stream* s, int64_t frame) {
+  const int64_t want = frame + Lib().device.rate() / 4;
+  while (!s->decoded_all.load(std::memory_order_acquire) && s->ReadyFrames() < want) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 }  // namespace
@@ -124,13 +160,12 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD /*flags*/) {
   if (!s) return 0;
   OutputDevice& device = Lib().device;
   device.Lock();
-  if (flush || !s->playing) {
-    int64_t heard = device.HeardFrame();
-    s->start_frame = flush ? 0 : std::max(StreamFrameHeard(*s, heard), s->last_reported);
-    s->playing = true;
-    s->start_pending = device.mixes();
-    s->anchor_device_frame = heard;
-    s->last_reported = s->start_frame;
+  if (flush) {
+    StartAt(s, 0);
+  } else if (!s->playing) {
+    StartAt(s, std::max(s->start_frame, s->last_reported));
+  } else if (s->paused_at >= 0) {
+    ResumeAt(s);
   }
   device.Unlock();
   SetError(BASS_OK);
@@ -180,7 +215,66 @@ BOOL BASS_ChannelStop(DWORD handle) {
   s->start_frame = frame;  // the position stays where it was heard last
   s->playing = false;
   s->start_pending = false;
+  s->paused_at = -1;
   device.Unlock();
+  SetError(BASS_OK);
+  return 1;
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
+  Stream* s = FindStream(handle);
+  if (!s) return 0;
+  const int64_t frame = int64_t(std::min<QWORD>(pos / kBytesPerFrame, QWORD(INT64_MAX / 2)));
+  WaitForDecoded(s, frame);
+  if (s->decoded_all.load(std::memory_order_acquire) && frame > s->ReadyFrames()) {
+    return Fail(BASS_ERROR_POSITION);
+  }
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  if (!s->playing) {
+    s->start_frame = frame;
+  } else if (s->paused_at >= 0) {
+    // Paused here: nothing more is mixed, and resuming starts from `frame`.
+    s->start_frame = frame;
+    s->anchor_device_frame = device.FramesHanded();
+    s->start_pending = false;
+    s->paused_at = frame;
+  } else {
+    StartAt(s, frame);
+  }
+  s->last_reported = frame;
+  device.Unlock();
+  SetError(BASS_OK);
+  return 1;
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+  Stream* s = FindStream(handle);
+  if (!s) return 0;
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  const bool playing = s->playing && s->paused_at < 0;
+  if (playing) {
+    // The frames already handed to the device are still heard.
+    s->paused_at = s->start_pending ? s->start_frame
+                                    : StreamFrameHeard(*s, device.FramesHanded());
+    s->paused_at = std::max(s->paused_at, s->last_reported);
+  }
+  device.Unlock();
+  if (!playing) return Fail(BASS_ERROR_NOPLAY);
+  SetError(BASS_OK);
+  return 1;
+}
+
+BOOL BASS_ChannelResume(DWORD handle) {
+  Stream* s = FindStream(handle);
+  if (!s) return 0;
+  OutputDevice& device = Lib().device;
+  device.Lock();
+  const bool paused = s->playing && s->paused_at >= 0;
+  if (paused) ResumeAt(s);
+  device.Unlock();
+  if (!paused) return Fail(BASS_ERROR_NOPAUSE);
   SetError(BASS_OK);
   return 1;
 }

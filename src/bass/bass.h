@@ -1,7 +1,8 @@
 // bass.h - zibo's own small audio library.
 //
 // Twelve C calls in the shape of the classic BASS 2.0 API, so that the show's
-// player code reads naturally: one output device, file streams decoded as
+// player code reads naturally, plus three for players that seek and pause
+// (the preview): one output device, file streams decoded as
 // they open (the first second at once, the rest on a background thread),
 // playback mixed in an SDL audio callback, a playback clock in bytes,
 // and a 512-point spectrum of what is being heard now.
@@ -34,12 +35,15 @@ typedef DWORD HSTREAM;
 #define BASS_ERROR_FILEOPEN 2
 #define BASS_ERROR_DRIVER 3
 #define BASS_ERROR_HANDLE 5
+#define BASS_ERROR_POSITION 7
 #define BASS_ERROR_FORMAT 6
 #define BASS_ERROR_INIT 8
 #define BASS_ERROR_START 9
 #define BASS_ERROR_ALREADY 14
+#define BASS_ERROR_NOPAUSE 16
 #define BASS_ERROR_ILLPARAM 20
 #define BASS_ERROR_DEVICE 23
+#define BASS_ERROR_NOPLAY 24
 #define BASS_ERROR_NOTAVAIL 37
 #define BASS_ERROR_FILEFORM 41
 #define BASS_ERROR_CODEC 44
@@ -81,6 +85,26 @@ BOOL BASS_ChannelStop(DWORD handle);
 // Pauses the output: every stream's clock stands still until BASS_Start.
 BOOL BASS_Stop(void);
 void BASS_StreamFree(HSTREAM handle);
+
+// Seeking and pausing; the show itself never calls these.
+// Moves a stream to byte `pos` (rounded down to a whole frame): the position
+// reads `pos` at once and holds there until the device is heard playing the
+// stream from `pos` (on the SDL output, from the next block it asks for).
+// The position may step back here; that is the one exception to "never
+// decreases". While the stream is still decoding in the background, waits
+// until the decoded part reaches a quarter second past `pos`, so that what is
+// heard from `pos` is the music, not silence. Fails with POSITION past the
+// end of the data. A stopped or paused stream stays so, now at `pos`.
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);
+// Pauses a playing stream: it is mixed up to the frames already handed to
+// the device and no further; its position runs on to that frame and then
+// stands still. Fails with NOPLAY when the stream is not playing or already
+// paused.
+BOOL BASS_ChannelPause(DWORD handle);
+// Resumes a paused stream from the frame where it paused, sample for sample
+// (also done by BASS_StreamPlay with flush 0). Fails with NOPAUSE when the
+// stream is not paused.
+BOOL BASS_ChannelResume(DWORD handle);
 // Closes the output and frees every stream.
 void BASS_Free(void);
 int BASS_ErrorGetCode(void);

@@ -42,7 +42,8 @@ void Mixer::MixPart(StreamTable* table, int64_t first_device_frame, int16_t* out
     const int64_t length = s->ReadyFrames();  // silence past what is decoded
     const int64_t from = s->start_frame + (first_device_frame - s->anchor_device_frame);
     const int64_t begin = std::max<int64_t>(from, 0);
-    const int64_t end = std::min<int64_t>(from + frames, length);
+    const int64_t stop = s->paused_at >= 0 ? std::min(length, s->paused_at) : length;
+    const int64_t end = std::min<int64_t>(from + frames, stop);
     const float* samples = s->Samples();
     for (int64_t f = begin; f < end; ++f) {
       const float* src = samples + size_t(f) * kChannels;

@@ -47,6 +47,8 @@ struct Stream {
   std::atomic<int64_t> ready{-1};
   std::mutex buffer_mutex;
   std::atomic<bool> stop_decoding{false};
+  // False while the background decoder may still publish more frames.
+  std::atomic<bool> decoded_all{true};
   pthread_t decoder = {};
   bool decoder_running = false;  // `decoder` must be joined
 
@@ -73,17 +75,22 @@ struct Stream {
   bool start_pending = false;  // asked to play; the next mixed block anchors it
   int64_t start_frame = 0;     // stream frame at the anchor (or where it stopped)
   int64_t anchor_device_frame = 0;
+  // Paused: -1, or the stream frame where mixing and the position stop.
+  int64_t paused_at = -1;
 
   int64_t last_reported = 0;  // the largest position handed out since (re)start
 };
 
 // Stream frame heard when the device is heard at `heard_device_frame`.
 // Before a pending start takes effect, and while stopped, that is
-// `start_frame`. Call under the device lock.
+// `start_frame`; a paused stream never reads past `paused_at`. Before the
+// anchor it is less than `start_frame` (callers keep their own floor), so
+// that a resumed stream's position waits for the device instead of jumping.
+// Call under the device lock.
 inline int64_t StreamFrameHeard(const Stream& s, int64_t heard_device_frame) {
   if (!s.playing || s.start_pending) return s.start_frame;
-  int64_t since = heard_device_frame - s.anchor_device_frame;
-  return s.start_frame + (since > 0 ? since : 0);
+  int64_t frame = s.start_frame + (heard_device_frame - s.anchor_device_frame);
+  return s.paused_at >= 0 && frame > s.paused_at ? s.paused_at : frame;
 }
 
 }  // namespace zibo::bass

@@ -71,6 +71,7 @@ void DecodeRest(Job* job) {
 void* DecoderThread(void* arg) {
   std::unique_ptr<Job> job(static_cast<Job*>(arg));
   DecodeRest(job.get());
+  job->stream->decoded_all.store(true, std::memory_order_release);
   return nullptr;  // `job` closes the file
 }
 
@@ -108,6 +109,7 @@ int DecodeStream(const char* path, OutputDevice* device, Stream* s, std::string*
     return BASS_OK;
   }
   s->ready.store(int64_t(first), std::memory_order_release);
+  s->decoded_all.store(false, std::memory_order_relaxed);
   auto* job = new Job{s, device, std::move(source), first};
   int err = pthread_create(&s->decoder, nullptr, &DecoderThread, job);
   if (err != 0) {

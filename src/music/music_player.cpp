@@ -39,9 +39,13 @@ void MusicPlayer::Play() {
   if (play_result_ == 0) Fail("Unable to play song!");
 }
 
-int32_t MusicPlayer::PositionMs() const {
-  QWORD bytes = BASS_ChannelGetPosition(stream_);
-  double ms = BASS_ChannelBytes2Seconds(stream_, bytes) * 1000.0;
+int32_t MusicPlayer::PositionMs() const { return StreamPositionMs(stream_); }
+
+float MusicPlayer::SpectrumAt(float fraction) const { return StreamSpectrumAt(stream_, fraction); }
+
+int32_t StreamPositionMs(uint32_t stream) {
+  QWORD bytes = BASS_ChannelGetPosition(stream);
+  double ms = BASS_ChannelBytes2Seconds(stream, bytes) * 1000.0;
   // Truncation toward zero; a clock beyond the 32-bit range (24 days) stops
   // at its end instead of overflowing.
   if (!(ms < 2147483647.0)) return ms > 0 ? INT32_MAX : 0;
@@ -49,9 +53,9 @@ int32_t MusicPlayer::PositionMs() const {
   return static_cast<int32_t>(ms);
 }
 
-float MusicPlayer::SpectrumAt(float fraction) const {
+float StreamSpectrumAt(uint32_t stream, float fraction) {
   float buffer[512];
-  BASS_ChannelGetData(stream_, buffer, BASS_DATA_FFT512);
+  BASS_ChannelGetData(stream, buffer, BASS_DATA_FFT512);
   // Only the first 256 values are magnitudes; anything outside reads as 0
   // (this also keeps a NaN fraction away from the index).
   if (!(fraction > -1.0f / 512 && fraction < 0.5f)) return 0;

