@@ -54,7 +54,8 @@ bool SpoilFile(const CaseFolder& dir, const std::string& name, Spoil spoil) {
   if (unlink(dir.Path(name).c_str()) != 0) return false;
   if (spoil == kMissing) return true;
   if (spoil == kFolder) return mkdir(dir.Path(name).c_str(), 0755) == 0;
-  if (spoil == kWav) return WriteAudioFile(dir.Path(name), FileKind::kWav16, 44100, 2, Music(7, 44100, 2, 22050));
+  if (spoil == kWav)
+    return WriteAudioFile(dir.Path(name), FileKind::kWav16, 44100, 2, Sine(440, 0.4, 44100, 2, 22050));
   return WriteFileBytes(dir.Path(name), bytes);
 }
 
