@@ -55,7 +55,7 @@ std::string PngRgb(const std::string& path, int* width = nullptr) {
   return rgb;
 }
 
-TEST(CaptureCli, UsageHelpAndFailuresEndWithTheirStatusAndMessage) {
+TEST(CaptureCli, UsageAndFailuresEndWithTheirStatusAndMessage) {
   TempDir dir;
   ASSERT_EQ(symlink((kMedia + "/" + kSongFile).c_str(), dir.Path(kSongFile).c_str()), 0);
   TempDir bad_music;
@@ -63,7 +63,6 @@ TEST(CaptureCli, UsageHelpAndFailuresEndWithTheirStatusAndMessage) {
   const struct { std::vector<std::string> args, env; std::string status, message; } cases[] = {
       {{}, {}, "exit 2", "usage: zibo-capture"},
       {{"--at", "5", "--out", "x.y4m"}, {}, "exit 2", "usage: zibo-capture"},
-      {{"--help"}, {}, "exit 0", ""},
       {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.Path("none")}, {}, "exit 1", kSongFile},
       {{"--at", "1000", "--out", dir.Path("x.png"), "--media", bad_music.path()}, {}, "exit 1", kSongFile},
       {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.path()}, {}, "exit 1",
@@ -78,9 +77,6 @@ TEST(CaptureCli, UsageHelpAndFailuresEndWithTheirStatusAndMessage) {
   for (const auto& c : cases) {
     const ProgramResult run = Capture(c.args, c.env);
     EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(run);
-    if (c.message.empty()) {
-      EXPECT_EQ(run.err, "");
-    }
     EXPECT_NE(run.err.find(c.message), std::string::npos) << ::testing::PrintToString(run);
   }
   EXPECT_FALSE(Exists(dir.Path("x.png")) || Exists(dir.Path("x.mp4")));

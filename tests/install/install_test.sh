@@ -12,11 +12,11 @@ failures=0
 
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 need() { for t; do command -v "$t" >/dev/null || { echo "skipped: no $t" >&2; exit 77; }; done; }
-# run CMD...: runs CMD with $input on stdin, keeping status, stdout and stderr.
+# run CMD...: runs CMD, keeping status, stdout and stderr.
 run() {
   what="$*"
-  printf "${input:-}" | "$@" >"$work/out" 2>"$work/err"
-  status=${PIPESTATUS[1]}
+  "$@" </dev/null >"$work/out" 2>"$work/err"
+  status=$?
 }
 show() { echo "--- $what: exit status $status; stdout:" >&2; cat "$work/out" >&2; echo "--- stderr:" >&2; cat "$work/err" >&2; }
 # expect STATUS [STDOUT-PATTERN]
@@ -39,25 +39,13 @@ check_tree() {
   [ "$path" = "$prefix/share/zibo" ] || fail "Path=$path is not the installed media folder"
   [ "$(identify -format %wx%h "$prefix/share/icons/hicolor/256x256/apps/zibo.png")" = 256x256 ] || fail "no icon"
 
-  # From Path=, with no display, the installed show asks on the terminal and
-  # then says and does exactly what the build's show does in build/media.
   cd "$path" || exit 1
-  for input in 'n\n' 'maybe\n'; do
-    (cd "$build/media" && run env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
-      SDL_AUDIODRIVER=dummy "$build/zibo" && echo "$status" >"$work/status" &&
-      cat "$work/out" "$work/err" >"$work/expected")
-    run env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$show"
-    expect "$(cat "$work/status")" 'cars\?'
-    cat "$work/out" "$work/err" | cmp -s - "$work/expected" ||
-      { fail "answering '$input' the installed show says other things than the built one"; show; }
-  done
   # Offscreen, answering No, it finds its media and plays until SIGTERM.
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$show" <<<n >"$work/out" 2>"$work/err" &
   pid=$!
   sleep 3 && kill -TERM "$pid" && wait "$pid"
   status=$? what="offscreen show in $path stopped by SIGTERM"
   expect 0; quiet err
-  unset input
 
   run "$prefix/bin/zibo-capture" --media "$path" --at 60000 --out "$work/installed.png"; expect 0
   run "$build/zibo-capture" --media "$build/media" --at 60000 --out "$work/built.png"; expect 0
