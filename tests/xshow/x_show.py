@@ -497,8 +497,8 @@ def main():
         print("FAILED %s: %s" % (case_name, failure if isinstance(failure, Failure) else repr(failure)))
         for show in case.shows[-1:]:
             status = show.proc.poll()
-            print("zibo exit status: %s\nzibo stderr:\n%s" % (
-                "none yet (still running)" if status is None else status, show.stderr()))
+            print("{0} exit status: {1}\n{0} stderr:\n{2}".format(os.path.basename(show.proc.args[0]),
+                  "none yet (still running)" if status is None else status, show.stderr()))
         return 1
     finally:
         for show in case.shows:
