@@ -100,16 +100,12 @@ class SdlOutputTest : public ::testing::Test {
 
 // Long enough that playback starts while most of it is still decoding.
 TEST_F(SdlOutputTest, LongMp3PlaysSampleForSampleWhileItDecodes) {
-  ExpectPlayedTogether({{FileKind::kMp3, 44100, 2, testing::Music(7, 44100, 2, 12 * 44100)}});
+  ExpectPlayedTogether({{FileKind::kMp3, 44100, 2, testing::Noise(7, 0.6, 2, 12 * 44100)}});
 }
 
 TEST_F(SdlOutputTest, StreamsAreMixedAndClippedAndMonoIsOnBothChannels) {
   ExpectPlayedTogether({{FileKind::kWav16, 44100, 2, testing::Noise(4, 0.7, 2, 9000)},
                         {FileKind::kOggVorbis, 44100, 1, testing::Sine(1000, 0.6, 44100, 1, 14000)}});
-}
-
-TEST_F(SdlOutputTest, FortyEightKilohertzPlaysResampledAtTheOutputRate) {
-  ExpectPlayedTogether({{FileKind::kWav16, 48000, 2, testing::Sine(1000, 0.5, 48000, 2, 12000)}});
 }
 
 }  // namespace

@@ -42,14 +42,6 @@ TEST(NoiseOffsets, FollowThePhaseModulo303) {
   }
 }
 
-// Rounded once from double, and not clamped either way.
-TEST(ProgressBar, FillEnd) {
-  const std::pair<float, float> cases[] = {{0.0f, 50},       {0.3f, 212},      {0.0625f, 83.75f},
-                                           {0.9375f, 556.25f}, {1.0f, 590},     {1.5f, 860},
-                                           {-0.25f, -85}};
-  for (auto [fill, end] : cases) EXPECT_EQ(ProgressBarFillEnd(fill), end) << fill;
-}
-
 // Each row's first and last whole millisecond, and its neighbours.
 TEST(SceneSchedule, RowsCoverTheirWholeMilliseconds) {
   const int32_t first_ms[] = {1,     17143, 21429, 30001, 38572,  47143, 55715,

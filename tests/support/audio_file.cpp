@@ -56,11 +56,4 @@ std::vector<float> Noise(unsigned seed, double amplitude, int channels, size_t f
   return out;
 }
 
-std::vector<float> Music(unsigned seed, int rate, int channels, size_t frames) {
-  std::vector<float> music = Sine(440, 0.4, rate, channels, frames);
-  const std::vector<float> noise = Noise(seed, 0.2, channels, frames);
-  for (size_t i = 0; i < music.size(); ++i) music[i] += noise[i];
-  return music;
-}
-
 }  // namespace zibo::testing

@@ -25,9 +25,6 @@ std::vector<float> Sine(double hz, double amplitude, int rate, int channels, siz
 // quieter than 1/64 of it, so that no 16-bit sample rounds to zero.
 std::vector<float> Noise(unsigned seed, double amplitude, int channels, size_t frames);
 
-// A 440 Hz sine at 0.4 plus noise at 0.2: music-like and never silent.
-std::vector<float> Music(unsigned seed, int rate, int channels, size_t frames);
-
 }  // namespace zibo::testing
 
 #endif

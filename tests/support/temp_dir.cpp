@@ -3,16 +3,13 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <vector>
 
 namespace zibo::testing {
 
 TempDir::TempDir() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zibo-test-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (mkdtemp(buf.data())) path_ = buf.data();
+  // temp_directory_path() honours $TMPDIR.
+  std::string pattern = (std::filesystem::temp_directory_path() / "zibo-test-XXXXXX").string();
+  if (mkdtemp(pattern.data())) path_ = pattern;
 }
 
 TempDir::~TempDir() {

@@ -17,10 +17,7 @@ std::string TgaHeader::Bytes() const {
 }
 
 std::string TgaBytes(int width, int height, const std::string& pixels) {
-  TgaHeader header;
-  header.width = width;
-  header.height = height;
-  return header.Bytes() + pixels;
+  return TgaHeader{width, height}.Bytes() + pixels;
 }
 
 std::string AsymmetricPixels(int width, int height) {
