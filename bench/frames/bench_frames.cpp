@@ -1,14 +1,18 @@
 // bench_frames - what one frame of each scene costs, and how long start-up
 // takes from the first texture to the first finished frame.
 //
-//   bench_frames [--media DIR] [--frames N] [--png DIR]
+//   bench_frames [--media DIR] [--frames N] [--png DIR] [--row R]
 //
 // Renders each of the schedule's twelve rows N times (default 300) on the
 // offscreen 800x600 context, each frame cleared, drawn and finished with
 // glFinish, and prints the median and the 90th percentile per row. Uses the
 // show's TGA files from DIR (default: the build's media folder) when they
-// are all there, solid-colour textures otherwise. --png writes one frame
-// per row as row-NN.png for looking at. Single thread.
+// are all there, solid-colour textures otherwise; the noise scene reads the
+// spectrum of DIR's disco.mp3 at each frame's time, as capture does (a
+// made-up one without it). Prints the noise scene's median as a multiple of
+// the slides' (the machine's speed cancels out). --png writes one frame per
+// row as row-NN.png for looking at; --row renders only row R (1..12), for
+// profiling one scene. Single thread.
 #include <GL/gl.h>
 #include <png.h>
 #include <unistd.h>
@@ -24,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_decoder.h"
+#include "music_spectrum.h"
 #include "scenes/scene_schedule.h"
 #include "show/offscreen_gl.h"
 #include "show/show.h"
@@ -99,6 +105,7 @@ struct Options {
   std::string media = ZIBO_MEDIA_DIR;
   std::string png_dir;
   int frames = 300;
+  int row = 0;  // 0: every row
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
@@ -108,6 +115,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->media = argv[++i];
     } else if (i + 1 < argc && arg == "--png") {
       options->png_dir = argv[++i];
+    } else if (i + 1 < argc && arg == "--row") {
+      options->row = std::atoi(argv[++i]);
+      if (options->row < 1 || options->row > kScheduleRowCount) return false;
     } else if (i + 1 < argc && arg == "--frames") {
       options->frames = std::atoi(argv[++i]);
       if (options->frames < 1) return false;
@@ -121,7 +131,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
 int Main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
-    std::fprintf(stderr, "usage: bench_frames [--media DIR] [--frames N] [--png DIR]\n");
+    std::fprintf(stderr, "usage: bench_frames [--media DIR] [--frames N] [--png DIR] [--row R]\n");
     return 2;
   }
   std::string error;
@@ -144,7 +154,15 @@ int Main(int argc, char** argv) {
                                              uint8_t(90 + 7 * i));
                      return true;
                    });
-  WobblingSpectrum spectrum;
+  WobblingSpectrum wobbling;
+  DecodedAudio music;
+  std::unique_ptr<MusicSpectrum> song;
+  const std::string music_path = MediaPath(options.media, kSongFile);
+  if (FileExists(music_path) &&
+      DecodeAudioFile(music_path.c_str(), 44100, 2, &music, &error) == 0) {
+    song.reset(new MusicSpectrum(music));
+  }
+  SpectrumSource& spectrum = song ? static_cast<SpectrumSource&>(*song) : wobbling;
   const Clock::time_point start = Clock::now();
   const std::unique_ptr<Show> show = Show::Load(load_tga, spectrum, &error);
   if (!show) {
@@ -156,6 +174,7 @@ int Main(int argc, char** argv) {
   glFinish();
   const double startup_ms = MsSince(start);
   std::printf("textures: %s\n", real_media ? options.media.c_str() : "solid colours (no media)");
+  std::printf("spectrum: %s\n", song ? music_path.c_str() : "made up (no song)");
   std::printf("start-up: %.1f ms (9 images and the noise %.1f ms, first frame %.1f ms)\n",
               startup_ms, textures_ms, startup_ms - textures_ms);
 
@@ -178,13 +197,17 @@ int Main(int argc, char** argv) {
   std::printf("%-4s %-16s %10s %10s %10s %10s   (%d frames each, glFinish per frame)\n", "row",
               "scene", "first ms", "median ms", "p90 ms", "cpu ms", options.frames);
   double worst = 0;
+  std::vector<double> slide_medians;
+  double noise_median = 0;
   for (int row = 0; row < kScheduleRowCount; ++row) {
+    if (options.row != 0 && row + 1 != options.row) continue;
     const int32_t first = RowFirstMs(kScheduleRows[row]), last = RowLastMs(kScheduleRows[row]);
     std::vector<double> ms;
     const double cpu_start = ProcessCpuMs();
     for (int f = 0; f < options.frames; ++f) {
       // Walk through the row at about 60 frames a second, wrapping round.
       const int32_t t = first + int32_t((int64_t(f) * 17) % (last - first + 1));
+      if (song) song->SetTimeMs(t);
       const Clock::time_point frame_start = Clock::now();
       show->DrawFrame(t, (f / 30) % 2 == 1);
       glFinish();
@@ -195,6 +218,8 @@ int Main(int argc, char** argv) {
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
     worst = std::max(worst, median);
+    if (kScheduleRows[row].scene == Scene::kSlide) slide_medians.push_back(median);
+    if (kScheduleRows[row].scene == Scene::kSpectrumNoise) noise_median = median;
     std::printf("%-4d %-16s %10.2f %10.2f %10.2f %10.2f\n", row + 1, kScheduleRows[row].name, first_ms,
                 median, ms[ms.size() * 9 / 10], cpu_ms);
     if (!options.png_dir.empty()) {
@@ -205,6 +230,12 @@ int Main(int argc, char** argv) {
     }
   }
   std::printf("slowest row median: %.2f ms (goal < 16.7 ms)\n", worst);
+  if (options.row == 0) {
+    std::sort(slide_medians.begin(), slide_medians.end());
+    const double slides = slide_medians[slide_medians.size() / 2];
+    std::printf("noise scene / slides (median of the slide rows' medians, %.2f ms): %.2f\n",
+                slides, noise_median / slides);
+  }
   const GLenum gl_error = glGetError();
   if (gl_error != GL_NO_ERROR) {
     std::fprintf(stderr, "bench_frames: GL error 0x%x after the run\n", unsigned(gl_error));

@@ -25,7 +25,7 @@ struct NoiseLayer {
   double offset;
   int32_t phase_per_ms;
 };
-constexpr NoiseLayer kNoiseLayers[] = {
+constexpr NoiseLayer kNoiseLayers[kNoiseLayerCount] = {
     {1, 0, 0, 0.11f, 100.0, 0.0, 1},
     {0, 1, 0, 0.45f, 100.0, 0.0, 2},
     {0, 0, 1, 0.1f, -1000.0, 1.0, 4},
@@ -42,6 +42,14 @@ void DrawDancerScene(const ShowTextures& textures, int32_t t, int32_t period, in
 }
 
 }  // namespace
+
+void NoiseLayerAlphas(SpectrumSource& spectrum, float alphas[kNoiseLayerCount]) {
+  for (int i = 0; i < kNoiseLayerCount; ++i) {
+    const NoiseLayer& layer = kNoiseLayers[i];
+    const float m = spectrum.SpectrumAt(layer.probe);
+    alphas[i] = float(layer.offset + layer.scale * double(m));
+  }
+}
 
 constexpr ScheduleRow kScheduleRows[kRows] = {
     {BeatMs(0), BeatMs(40), Scene::kLoadingBar, Motion::kBarSteps, -1, 0, 0, "loading bar"},
@@ -99,18 +107,21 @@ void SceneSchedule::Draw(int32_t t, bool h_down) {
     case Scene::kDancer:
       DrawDancerScene(textures_, t, r.period_ms, r.flipped, h_down);
       break;
-    case Scene::kSpectrumNoise:
+    case Scene::kSpectrumNoise: {
       // Five layers added onto the cleared frame, each weighted by its alpha.
+      float alphas[kNoiseLayerCount];
+      NoiseLayerAlphas(spectrum_, alphas);
       glEnable(GL_BLEND);
       glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      for (const NoiseLayer& layer : kNoiseLayers) {
-        const float m = spectrum_.SpectrumAt(layer.probe);
-        const float alpha = float(layer.offset + layer.scale * double(m));
-        glColor4f(layer.r, layer.g, layer.b, alpha);
+      for (int i = 0; i < kNoiseLayerCount; ++i) {
+        if (alphas[i] <= 0.0f && !draw_invisible_layers_) continue;
+        const NoiseLayer& layer = kNoiseLayers[i];
+        glColor4f(layer.r, layer.g, layer.b, alphas[i]);
         DrawNoiseLayer(textures_.noise_texture, layer.phase_per_ms * t);
       }
       glDisable(GL_BLEND);
       break;
+    }
     case Scene::kStrobedSlide:
       glDisable(GL_BLEND);
       DrawFullscreenQuad(textures_.slide_textures[r.slide]);

@@ -71,6 +71,12 @@ float LoadingBarFill(int32_t t);
 // The bar of row 2: 1 - (float(t) - 40 beats) / 10 beats, emptying smoothly.
 float EmptyingBarFill(int32_t t);
 
+// The noise scene's five layer alphas for the music now, in drawing order,
+// each from a fresh spectrum probe. Colour clamping makes a layer of alpha
+// 0 or less add nothing to the picture, so Draw skips it.
+constexpr int kNoiseLayerCount = 5;
+void NoiseLayerAlphas(SpectrumSource& spectrum, float alphas[kNoiseLayerCount]);
+
 class SceneSchedule {
  public:
   // Both are borrowed and must outlive the schedule.
@@ -80,9 +86,14 @@ class SceneSchedule {
   // Draws the scene for music time t. `h_down` is whether H is held now.
   void Draw(int32_t t, bool h_down);
 
+  // Draws the noise layers that add nothing too (for checking that skipping
+  // them changes no pixel).
+  void set_draw_invisible_layers(bool draw) { draw_invisible_layers_ = draw; }
+
  private:
   const ShowTextures& textures_;
   SpectrumSource& spectrum_;
+  bool draw_invisible_layers_ = false;
 };
 
 }  // namespace zibo

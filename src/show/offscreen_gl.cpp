@@ -131,7 +131,7 @@ OffscreenGl::~OffscreenGl() {
 }
 
 bool OffscreenGl::ReadPixelsBottomUp(std::vector<uint8_t>* rgba, std::string* error) const {
-  rgba->assign(size_t(width_) * size_t(height_) * 4, 0);
+  rgba->resize(size_t(width_) * size_t(height_) * 4);
   // Read the buffer that drawing goes to: the back buffer of a double-
   // buffered surface, the only one of the single-buffered EGL pbuffer.
   GLint draw_buffer = GL_BACK;

@@ -50,6 +50,7 @@ class Show {
   bool ReloadPicture(int image, const LoadTgaFn& load_tga, std::string* error);
 
   const ShowTextures& textures() const { return textures_; }
+  SceneSchedule& schedule() { return schedule_; }
 
  private:
   explicit Show(SpectrumSource& spectrum) : schedule_(textures_, spectrum) {}

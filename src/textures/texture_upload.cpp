@@ -48,7 +48,17 @@ bool LoadTgaTexture(const char* path, uint32_t* texture, std::string* error) {
 
 uint32_t CreateNoiseTexture() {
   FillNoisePixels(noise_pixels);
-  return CreateMipmappedTexture(kNoiseSize, kNoiseSize, noise_pixels);
+  const uint32_t name = CreateMipmappedTexture(kNoiseSize, kNoiseSize, noise_pixels);
+  // The noise is stretched over the whole viewport. Where that enlarges it
+  // well (the show's 800x600), its mipmaps are never sampled: plain linear
+  // filtering gives the same pixels and spares the rasteriser a level-of-
+  // detail computation per pixel.
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (viewport[2] >= 2 * kNoiseSize && viewport[3] >= 2 * kNoiseSize) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  }
+  return name;
 }
 
 }  // namespace zibo

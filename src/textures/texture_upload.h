@@ -23,7 +23,8 @@ uint32_t CreateMipmappedTexture(int32_t width, int32_t height, const uint8_t* rg
 bool LoadTgaTexture(const char* path, uint32_t* texture, std::string* error);
 
 // Fills the noise pattern (noise_texture.h) and uploads it as a 256x256
-// texture.
+// texture. Call after the viewport is set: when it is at least twice the
+// texture's size both ways the texture is filtered without its mipmaps.
 uint32_t CreateNoiseTexture();
 
 }  // namespace zibo

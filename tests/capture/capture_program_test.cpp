@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include "capture_loop.h"
@@ -147,6 +149,47 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
     EXPECT_TRUE(drawn == captured[i]) << "t " << cases[i].first;
     const size_t black = size_t(std::count(drawn.begin(), drawn.end(), '\0'));
     EXPECT_TRUE(black > 0 && black < drawn.size() * 3 / 4) << "t " << cases[i].first << ": " << black << " black bytes";
+  }
+}
+
+// The show skips noise layers of alpha 0 or less and filters the noise its own way (no mipmaps at
+// 800x600): every pattern of skipped layers in the real song, and every 100th ms of the scene, give
+// the pixels of all five layers drawn with the mipmapped filter.
+TEST(CaptureRender, SkippingInvisibleNoiseLayersChangesNoPixel) {
+  std::string error;
+  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
+  ASSERT_TRUE(gl) << error;
+  DecodedAudio music;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
+  MusicSpectrum spectrum(music);
+  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
+  ASSERT_TRUE(show) << error;
+  std::set<int> patterns;
+  std::vector<int32_t> times;
+  for (int32_t t = 94286; t <= 111428; ++t) {
+    spectrum.SetTimeMs(t);
+    float alphas[kNoiseLayerCount];
+    NoiseLayerAlphas(spectrum, alphas);
+    int pattern = 0;
+    for (int i = 0; i < kNoiseLayerCount; ++i) pattern |= (alphas[i] > 0) << i;
+    if (patterns.insert(pattern).second || t % 100 == 0) times.push_back(t);
+  }
+  EXPECT_GE(patterns.size(), 3u) << "all five layers, all but the fifth, all but the third and fifth";
+  glBindTexture(GL_TEXTURE_2D, show->textures().noise_texture);
+  GLint shows_filter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &shows_filter);
+  std::vector<uint8_t> every_layer, drawn;
+  for (int32_t t : times) {
+    spectrum.SetTimeMs(t);
+    show->schedule().set_draw_invisible_layers(true);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    show->DrawFrame(t, false);
+    ASSERT_TRUE(gl->ReadPixelsBottomUp(&every_layer, &error)) << error;
+    show->schedule().set_draw_invisible_layers(false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, shows_filter);
+    show->DrawFrame(t, false);
+    ASSERT_TRUE(gl->ReadPixelsBottomUp(&drawn, &error)) << error;
+    ASSERT_TRUE(drawn == every_layer) << "t " << t;
   }
 }
 

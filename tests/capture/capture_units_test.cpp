@@ -57,6 +57,7 @@ TEST(CaptureOptions, RejectsBadArgumentsSayingWhich) {
       {"--from", {"--from", " 12"}}, {".png", {"--at", "5"}}, {"--at", {"--at", "5", "--fps", "30", "--out", "a.png"}},
       {"--at", {"--at", "2147483648", "--out", "a.png"}}, {"--at", {"--out", "a.png"}}, {"--size", {"--size", "0x600"}},
       {"--size", {"--size", "8193x600"}}, {"even", {"--size", "801x600"}}, {"even", {"--size", "800x601", "--out", "a.mp4"}},
+      {"--crf", {"--crf", "52", "--out", "a.mp4"}}, {"--crf", {"--crf", "18"}}, {"--preset", {"--preset", "fastest", "--out", "a.mp4"}},
       {"--hold", {"--hold", "h,"}}, {"--hold", {"--hold", "shift"}}, {"--media", {"--media", ""}}, {"--help", {"--help=yes"}}};
   for (auto [word, args] : cases) {
     std::string joined, error;

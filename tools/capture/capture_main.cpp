@@ -64,7 +64,9 @@ int CaptureRangeOfFrames(FrameRenderer& renderer, const CaptureOptions& options,
     const std::string music = MediaPath(options.media_dir, kSongFile);
     std::unique_ptr<FfmpegOutput> ffmpeg = FfmpegOutput::Start(
         ffmpeg_path,
-        FfmpegVideoArguments(music, options.from_ms / 1000.0, show_seconds, options.out), &error);
+        FfmpegVideoArguments(music, options.from_ms / 1000.0, show_seconds, options.preset,
+                             options.crf, options.out),
+        &error);
     if (ffmpeg && !ffmpeg->WriteHeader(header, &error)) ffmpeg.reset();
     output = std::move(ffmpeg);
   }

@@ -30,6 +30,9 @@ const char kUsage[] =
     "  --size WxH      picture size (default 800x600); the 640x480 screen is\n"
     "                  scaled to it; video formats need even sides\n"
     "  --hold KEYS     draw as if these keys were held: h, space or h,space\n"
+    "  --preset NAME   x264 speed preset for .mp4/.mkv, ultrafast ... veryslow\n"
+    "                  (default superfast)\n"
+    "  --crf N         x264 quality for .mp4/.mkv, 0 (lossless) to 51 (default 16)\n"
     "  --help, -h      show this text and exit\n"
     "  --version       show the program's version and exit\n";
 
@@ -141,8 +144,8 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
       }
       return name == "--version" ? ParseOutcome::kVersion : ParseOutcome::kHelp;
     }
-    static const char* const kNames[] = {"--at",    "--fps",  "--from", "--to",
-                                         "--out",   "--media", "--size", "--hold"};
+    static const char* const kNames[] = {"--at",   "--fps",  "--from",   "--to",  "--out",
+                                         "--media", "--size", "--hold", "--preset", "--crf"};
     bool known = false;
     for (const char* known_name : kNames) known = known || name == known_name;
     if (!known) {
@@ -194,6 +197,17 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
     } else if (name == "--hold") {
       ok = ParseHold(value, &options->hold_h, &options->hold_space);
       expected = "h, space or h,space";
+    } else if (name == "--preset") {
+      static const std::set<std::string> kPresets = {
+          "ultrafast", "superfast", "veryfast", "faster", "fast",
+          "medium",    "slow",      "slower",   "veryslow"};
+      ok = kPresets.count(value) == 1;
+      options->preset = value;
+      expected = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower or veryslow";
+    } else if (name == "--crf") {
+      ok = ParseWhole(value, 0, 51, &number);
+      options->crf = int(number);
+      expected = "a whole number from 0 to 51";
     }
     if (!ok) {
       *error = "bad value '" + value + "' for " + name + ": expected " + expected;
@@ -203,6 +217,10 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
 
   if (options->out.empty()) {
     *error = "--out is required";
+    return ParseOutcome::kError;
+  }
+  if ((seen.count("--preset") || seen.count("--crf")) && options->format != OutputFormat::kVideo) {
+    *error = "--preset and --crf set the H.264 encoding: --out must end in .mp4 or .mkv";
     return ParseOutcome::kError;
   }
   if (options->single_frame) {

@@ -48,13 +48,14 @@ std::string FindOnPath(const char* program) {
 
 std::vector<std::string> FfmpegVideoArguments(const std::string& music_path,
                                               double music_start_seconds, double seconds,
+                                              const std::string& preset, int crf,
                                               const std::string& out) {
   std::vector<std::string> args = {
       "-hide_banner", "-loglevel", "error", "-y",
       "-f", "yuv4mpegpipe", "-i", "pipe:0",
       "-ss", Seconds(music_start_seconds), "-t", Seconds(seconds), "-i", "file:" + music_path,
       "-map", "0:v:0", "-map", "1:a:0",
-      "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+      "-c:v", "libx264", "-preset", preset, "-crf", std::to_string(crf), "-pix_fmt", "yuv420p",
       "-c:a", "aac", "-b:a", "192k"};
   const size_t n = out.size();
   if (n >= 4 && (out.compare(n - 4, 4, ".mp4") == 0 || out.compare(n - 4, 4, ".MP4") == 0)) {

@@ -22,9 +22,10 @@ std::string FindOnPath(const char* program);
 
 // ffmpeg's arguments (without the program name) for y4m video on standard
 // input plus `seconds` of `music_path` from `music_start_seconds`, encoded
-// as H.264 (yuv420p) and AAC into `out`.
+// as H.264 (yuv420p, x264's `preset` and `crf`) and AAC into `out`.
 std::vector<std::string> FfmpegVideoArguments(const std::string& music_path,
                                               double music_start_seconds, double seconds,
+                                              const std::string& preset, int crf,
                                               const std::string& out);
 
 // A FrameOutput whose stream is ffmpeg's standard input. Finish closes the

@@ -19,6 +19,7 @@ FramePipeline::FramePipeline(FrameEncoding encoding, int width, int height, Fram
     : encoding_(encoding), width_(width), height_(height), output_(output) {
   const size_t size = size_t(width) * size_t(height) * 4;
   for (int i = 0; i < buffers; ++i) free_buffers_.emplace_back(size);
+  encoder_ = std::thread(&FramePipeline::EncoderLoop, this);
   writer_ = std::thread(&FramePipeline::WriterLoop, this);
 }
 
@@ -35,27 +36,29 @@ std::vector<uint8_t> FramePipeline::TakeBuffer() {
   return buffer;
 }
 
-void FramePipeline::Submit(Job job) {
+void FramePipeline::Submit(JobPtr job) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back(std::move(job));
+    if (!job->ready) to_encode_.push_back(job);
+    to_write_.push_back(std::move(job));
   }
   changed_.notify_all();
 }
 
 void FramePipeline::SubmitRendered(int64_t index, uint32_t key, std::vector<uint8_t> pixels) {
-  Job job;
-  job.index = index;
-  job.key = key;
-  job.pixels = std::move(pixels);
+  JobPtr job = std::make_shared<Job>();
+  job->index = index;
+  job->key = key;
+  job->pixels = std::move(pixels);
   Submit(std::move(job));
 }
 
 void FramePipeline::SubmitRepeat(int64_t index, uint32_t key) {
-  Job job;
-  job.index = index;
-  job.key = key;
-  job.repeat = true;
+  JobPtr job = std::make_shared<Job>();
+  job->index = index;
+  job->key = key;
+  job->repeat = true;
+  job->ready = true;
   Submit(std::move(job));
 }
 
@@ -64,41 +67,84 @@ bool FramePipeline::Failed() {
   return failed_;
 }
 
-bool FramePipeline::WriteJob(Job* job, std::string* error) {
-  if (job->repeat) {
-    auto found = encoded_by_key_.find(job->key);
-    if (found == encoded_by_key_.end()) {
-      *error = "internal error: frame " + std::to_string(job->index) +
-               " repeats a picture that was never rendered";
-      return false;
+// Caller holds mutex_.
+void FramePipeline::Fail(const std::string& error) {
+  if (failed_) return;
+  failed_ = true;
+  error_ = error;
+}
+
+void FramePipeline::EncoderLoop() {
+  while (true) {
+    JobPtr job;
+    Bytes bytes;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] {
+        return !to_encode_.empty() && (to_encode_.front()->last || encoded_ahead_ < kMaxEncodedAhead);
+      });
+      job = std::move(to_encode_.front());
+      to_encode_.pop_front();
+      if (job->last) {
+        job->ready = true;
+        break;
+      }
+      bytes = std::make_shared<std::vector<uint8_t>>();
+      if (!spare_bytes_.empty()) {
+        *bytes = std::move(spare_bytes_.back());
+        spare_bytes_.pop_back();
+      }
+      ++encoded_ahead_;
     }
-    return output_->WriteFrame(job->index, found->second, error);
+    std::string error;
+    const bool encoded =
+        Failed() || EncodeFrame(encoding_, width_, height_, job->pixels.data(), bytes.get(), &error);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!encoded) Fail(error);
+      if (job->key != 0) encoded_by_key_[job->key] = bytes;
+      job->bytes = std::move(bytes);
+      job->ready = true;
+      free_buffers_.push_back(std::move(job->pixels));
+    }
+    changed_.notify_all();
   }
-  std::vector<uint8_t>& bytes = job->key ? encoded_by_key_[job->key] : scratch_;
-  if (!EncodeFrame(encoding_, width_, height_, job->pixels.data(), &bytes, error)) return false;
-  return output_->WriteFrame(job->index, bytes, error);
+  changed_.notify_all();
 }
 
 void FramePipeline::WriterLoop() {
-  bool ok = true;
   while (true) {
-    Job job;
+    JobPtr job;
+    Bytes bytes;
+    bool skip = false;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return !jobs_.empty(); });
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
+      changed_.wait(lock, [this] { return !to_write_.empty() && to_write_.front()->ready; });
+      job = std::move(to_write_.front());
+      to_write_.pop_front();
+      if (job->last) break;
+      if (job->repeat) {
+        auto found = encoded_by_key_.find(job->key);
+        if (found != encoded_by_key_.end()) {
+          bytes = found->second;
+        } else {
+          Fail("internal error: frame " + std::to_string(job->index) +
+               " repeats a picture that was never rendered");
+        }
+      } else {
+        bytes = std::move(job->bytes);
+      }
+      skip = failed_;
     }
-    if (job.last) break;
     std::string error;
-    if (ok && !WriteJob(&job, &error)) ok = false;
+    const bool written = skip || output_->WriteFrame(job->index, *bytes, &error);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (!ok && !failed_) {
-        failed_ = true;
-        error_ = error;
+      if (!written) Fail(error);
+      if (!job->repeat) {
+        --encoded_ahead_;
+        if (job->key == 0) spare_bytes_.push_back(std::move(*bytes));
       }
-      if (!job.repeat) free_buffers_.push_back(std::move(job.pixels));
     }
     changed_.notify_all();
   }
@@ -107,16 +153,22 @@ void FramePipeline::WriterLoop() {
 bool FramePipeline::Finish(std::string* error) {
   if (!finished_) {
     finished_ = true;
-    Job last;
-    last.last = true;
-    Submit(std::move(last));
+    JobPtr last = std::make_shared<Job>();
+    last->last = true;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      to_encode_.push_back(last);
+      to_write_.push_back(std::move(last));
+    }
+    changed_.notify_all();
+    encoder_.join();
     writer_.join();
     std::string finish_error;
-    if (!output_->Finish(&finish_error) && !failed_) {
-      failed_ = true;
-      error_ = finish_error;
-    }
+    const bool finished = output_->Finish(&finish_error);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!finished) Fail(finish_error);
   }
+  std::lock_guard<std::mutex> lock(mutex_);
   if (failed_) *error = error_;
   return !failed_;
 }

@@ -1,14 +1,18 @@
-// frame_pipeline.h - encoding and writing frames on a thread of its own
+// frame_pipeline.h - encoding and writing frames on threads of their own
 // while the GL thread renders the next ones.
 //
-// The GL thread takes a pixel buffer, renders into it and submits it; the
-// writer thread encodes it (PNG or y4m), writes it to the FrameOutput and
-// hands the buffer back. A frame submitted with a non-zero picture key has
-// its encoded bytes kept, so a later frame with the same key is submitted
-// as a repeat and written from them without rendering or encoding again.
-// A few buffers are in flight at most; TakeBuffer blocks until one is free.
-// After a write error the writer drops the remaining frames; Failed()
-// tells the GL thread to stop, and Finish reports the error.
+// The GL thread takes a pixel buffer, renders into it and submits it. The
+// encoder thread encodes it (PNG or y4m) and hands the buffer back at once;
+// the writer thread writes the encoded frames to the FrameOutput in order.
+// Rendering therefore waits neither for the disk nor for the long runs of
+// repeated frames that the writer works through (up to kMaxEncodedAhead
+// encoded frames wait for it). A frame submitted with a non-zero picture
+// key has its encoded bytes kept, so a later frame with the same key is
+// submitted as a repeat and written from them without rendering or
+// encoding again. A few buffers are in flight at most; TakeBuffer blocks
+// until one is free. After an encoding or write error the remaining frames
+// are dropped; Failed() tells the GL thread to stop, and Finish reports the
+// error.
 #ifndef ZIBO_CAPTURE_FRAME_PIPELINE_H
 #define ZIBO_CAPTURE_FRAME_PIPELINE_H
 
@@ -16,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,6 +38,10 @@ bool EncodeFrame(FrameEncoding encoding, int width, int height, const uint8_t* r
 
 class FramePipeline {
  public:
+  // Encoded frames that may wait for the writer (about 0.7 MB each at
+  // 800x600 in y4m).
+  static constexpr int kMaxEncodedAhead = 48;
+
   // `output` is borrowed and used only by the writer thread until Finish.
   FramePipeline(FrameEncoding encoding, int width, int height, FrameOutput* output,
                 int buffers = 3);
@@ -54,17 +63,22 @@ class FramePipeline {
   bool Finish(std::string* error);
 
  private:
+  using Bytes = std::shared_ptr<std::vector<uint8_t>>;
   struct Job {
     int64_t index = 0;
     uint32_t key = 0;
     bool repeat = false;
     bool last = false;
+    bool ready = false;  // encoded (or nothing to encode): the writer may take it
     std::vector<uint8_t> pixels;
+    Bytes bytes;
   };
+  using JobPtr = std::shared_ptr<Job>;
 
-  void Submit(Job job);
+  void Submit(JobPtr job);
+  void Fail(const std::string& error);
+  void EncoderLoop();
   void WriterLoop();
-  bool WriteJob(Job* job, std::string* error);
 
   const FrameEncoding encoding_;
   const int width_;
@@ -73,16 +87,17 @@ class FramePipeline {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Job> jobs_;
+  std::deque<JobPtr> to_encode_;  // rendered frames, in order
+  std::deque<JobPtr> to_write_;   // every frame, in order
+  int encoded_ahead_ = 0;         // encoded frames not yet written
   std::vector<std::vector<uint8_t>> free_buffers_;
+  std::vector<std::vector<uint8_t>> spare_bytes_;  // encoded frames' storage, for reuse
+  std::map<uint32_t, Bytes> encoded_by_key_;
   bool failed_ = false;
   std::string error_;
   bool finished_ = false;
 
-  // Writer thread only.
-  std::map<uint32_t, std::vector<uint8_t>> encoded_by_key_;
-  std::vector<uint8_t> scratch_;
-
+  std::thread encoder_;
   std::thread writer_;
 };
 
