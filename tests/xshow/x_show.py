@@ -4,7 +4,7 @@ case needs real display modes, optionally under openbox. The show is driven
 as a user would drive it (keys, clicks, close requests) and watched (windows,
 properties, pixels, display mode) through ONE long-lived Xlib connection, so
 polling never makes the server come and go. Every wait is bounded by the
-state awaited, not by a fixed sleep. Usage: x_show.py ZIBO MEDIA CASE"""
+state awaited, not by a fixed sleep. Usage: x_show.py ZIBO MEDIA CASE [ZIBO-PREVIEW ZIBO-CAPTURE]"""
 import array, ctypes as C, os, shutil, signal, subprocess, sys, tempfile, time
 
 X, XT, XR = (C.CDLL(n) for n in ("libX11.so.6", "libXtst.so.6", "libXrandr.so.2"))
@@ -185,11 +185,11 @@ class Server:
 class Show:
     """One run of zibo in `folder`, its stderr kept in a file."""
 
-    def __init__(self, case, folder, audio="disk"):
+    def __init__(self, case, folder, audio="disk", args=()):
         self.folder, self.audio = folder, folder + ".raw"
         environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio)
         self.err = open(folder + ".err", "w+")
-        self.proc = subprocess.Popen([case.zibo], cwd=folder, env=environ, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([case.zibo, *args], cwd=folder, env=environ, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=self.err)
         case.shows.append(self)
 
@@ -381,6 +381,67 @@ def case_natural_end(c):
     check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
 
 
+def preview_title(x, window):
+    return bytes(x.prop(window, "_NET_WM_NAME") or x.prop(window, "WM_NAME")).decode()
+
+
+def wait_title(x, window, what, predicate):
+    try:
+        wait_for("a title " + what, lambda: predicate(preview_title(x, window)))
+    except Failure as failure:
+        raise Failure("%s; the title reads %r" % (failure, preview_title(x, window)))
+
+
+def go_to_beat(x, window, beat, scene):  # from the start: PageDown is 32 beats, Shift+Right 4, Right 1
+    for key in ["Home"] + ["Next"] * (beat // 32) + ["bar"] * (beat % 32 // 4) + ["Right"] * (beat % 4):
+        x.key("Shift_L", window, down=[True]) if key == "bar" else None
+        x.key("Right" if key == "bar" else key, window)
+        x.key("Shift_L", window, down=[False]) if key == "bar" else None
+    title = "zibo-preview  %d ms  beat %d  %s  paused" % ((beat * 60000 + 139) // 140, beat, scene)
+    wait_title(x, window, title, lambda t: t == title)
+    return (beat * 60000 + 139) // 140
+
+def picture(x, window):
+    """The 800x600 picture between the bars of a 1000x600 window: blue, green, red, 0."""
+    image = C.cast(X.XGetImage(x.dpy, UL(window), 100, 0, 800, 600, UL(~0), 2), C.POINTER(Image))
+    check(image and image[0].bpp == 32 and image[0].stride == 3200, "no 32-bit screen grab")
+    bgr0 = bytearray(C.string_at(image[0].data, 800 * 600 * 4))
+    X.XFree(image[0].data), X.XFree(image)
+    bgr0[3::4] = bytes(800 * 600)
+    return bgr0
+
+
+def case_preview(c):
+    """zibo-preview in 1000x600 by keys: paused frames are capture's, slides reload, the loop wraps."""
+    x, (c.zibo, capture), folder = c.server(), sys.argv[4:6], c.folder("preview")
+    show, found = Show(c, folder, args=["--size", "1000x600"]), []
+    wait_for("the preview window", lambda: found.extend(
+        w for w in x.tree(x.root)[1] if preview_title(x, w).startswith("zibo-preview ")) or found)
+    w, seen = found[0], {}
+    wait_title(x, w, "that says playing", lambda t: t.endswith(" playing"))
+    x.key("p", w)
+    for beat, scene in [(20, "loading bar"), (45, "bar emptying"), (60, "slide s1"), (80, "slide s2"),
+                        (150, "upright dancer"), (200, "hanging dancer"), (240, "spectrum noise"),
+                        (280, "strobe s7")]:
+        ms, seen[beat] = go_to_beat(x, w, beat, scene), picture(x, w)
+        subprocess.run([capture, "--media", folder, "--at", str(ms), "--out", folder + ".png"], check=True)
+        rgb = subprocess.run(["convert", folder + ".png", "rgb:-"], stdout=subprocess.PIPE, check=True).stdout
+        check(all(rgb[i::3] == seen[beat][2 - i::4] for i in range(3)), "beat %d is not capture's frame" % beat)
+    go_to_beat(x, w, 60, "slide s1")
+    shutil.copy(c.media + "/s2.tga", folder + "/s1.tga")
+    wait_for("the replaced slide s1 to show s2", lambda: picture(x, w) == seen[80], timeout=10)
+    os.truncate(folder + "/s1.tga", 17)
+    wait_title(x, w, "naming the broken s1.tga", lambda t: "  s1.tga: " in t)
+    check("s1.tga" in show.stderr(), "the broken slide is not reported on stderr")
+    check(picture(x, w) == seen[80], "the broken slide replaced the picture")
+    for key in ["Home", "bracketleft"] + ["Right"] * 4 + ["bracketright", "l", "p"]:  # loop beats 0 to 4, play
+        x.key(key, w)
+    wait_title(x, w, "late in the loop", lambda t: "loop 0-1715 ms" in t and 1300 <= int(t.split()[1]) < 1700)
+    wait_title(x, w, "wrapped to its start", lambda t: "  looping" in t and int(t.split()[1]) < 400)
+    x.key("Escape", w)
+    show.end(0, timeout=30)
+
+
 def main():
     zibo, media, case_name = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
@@ -396,8 +457,8 @@ def main():
         print("FAILED %s: %s" % (case_name, failure if isinstance(failure, Failure) else repr(failure)))
         for show in case.shows[-1:]:
             status = show.proc.poll()
-            print("zibo exit status: %s\nzibo stderr:\n%s" % (
-                "none yet (still running)" if status is None else status, show.stderr()))
+            print("{0} exit status: {1}\n{0} stderr:\n{2}".format(os.path.basename(show.proc.args[0]),
+                  "none yet (still running)" if status is None else status, show.stderr()))
         return 1
     finally:
         for show in case.shows:
