@@ -90,12 +90,8 @@ std::string Outcome(RunningProgram& show, const std::string& dir, const std::str
   return show.GroupAlive() ? "left a process behind" : "";
 }
 
-struct MediaCase {
-  std::string name, file;
-  Spoil spoil;
-  std::string failure;  // the stderr line of a failing case; "" when the show runs
-  int signal_number;
-};
+// `failure`: the stderr line of a failing case; "" when the show runs until `signal_number`.
+struct MediaCase { std::string name, file; Spoil spoil; std::string failure; int signal_number; };
 void PrintTo(const MediaCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<MediaCase> Cases() {

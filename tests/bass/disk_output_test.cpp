@@ -8,16 +8,13 @@ namespace zibo::testing {
 namespace {
 
 TEST_F(DiskOutputTest, SongsStartedTogetherPlaySampleForSampleFromABlockStartThenSilence) {
-  struct Case {
-    const char* what;
-    std::vector<Song> songs;
-  } cases[] = {
+  const struct { const char* what; std::vector<Song> songs; } cases[] = {
       {"long enough to start while most of it is still decoding",
        {{FileKind::kMp3, 44100, 2, Noise(7, 0.6, 2, 12 * 44100)}}},
       {"mixed and clipped, and mono on both channels",
        {{FileKind::kWav16, 44100, 2, Noise(4, 0.7, 2, 9000)},
         {FileKind::kOggVorbis, 44100, 1, Sine(1000, 0.6, 44100, 1, 14000)}}}};
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     BASS_Free();  // a fresh output file for each case
     Init("5");    // about 4.5 times real time: the decoder keeps ahead on a busy machine
@@ -38,10 +35,10 @@ TEST_F(DiskOutputTest, SongsStartedTogetherPlaySampleForSampleFromABlockStartThe
 }
 
 TEST_F(DiskOutputTest, AfterASeekTheClockAndTheOutputContinueFromThere) {
-  struct Case {
-    double seconds, play_until, seek_to;  // play_until < 0: seek before playing
-  } cases[] = {{8, 0.5, 6.0}, {8, 2.0, 0.25}, {20, -1, 19.0}};  // seconds to spare for a busy machine
-  for (Case c : cases) {
+  // play_until < 0: seek before playing; seconds to spare for a busy machine.
+  const struct { double seconds, play_until, seek_to; } cases[] = {
+      {8, 0.5, 6.0}, {8, 2.0, 0.25}, {20, -1, 19.0}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.play_until << " s -> " << c.seek_to << " s");
     BASS_Free();  // a fresh output file for each case
     Init("1");    // about 20 times real time

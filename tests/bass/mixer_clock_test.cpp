@@ -130,13 +130,10 @@ struct SimulatedDevice {
 };
 
 TEST(OutputClockTest, TracksOffRateJitteryAndBurstingDevicesSmoothly) {
-  struct Case {
-    double rate_factor, jitter;
-    int burst, settle;
-    double band_ms;
-  } cases[] = {{1.005, 0.004, 1, 40, 2.0}, {1.0, 0.001, 2, 100, 1.5}, {1.0, 0.001, 3, 100, 1.5},
-               {23, 0, 1, 40, 5.0}};  // the disk driver: far faster than real time
-  for (const Case& c : cases) {
+  // The last: the disk driver, far faster than real time.
+  const struct { double rate_factor, jitter; int burst, settle; double band_ms; } cases[] = {
+      {1.005, 0.004, 1, 40, 2.0}, {1.0, 0.001, 2, 100, 1.5}, {1.0, 0.001, 3, 100, 1.5}, {23, 0, 1, 40, 5.0}};
+  for (const auto& c : cases) {
     SimulatedDevice device;
     device.rate_factor = c.rate_factor;
     device.jitter = c.jitter;

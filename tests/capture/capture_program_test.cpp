@@ -1,10 +1,10 @@
 // zibo-capture as a user runs it (exit statuses, messages, the files it
 // writes, the video ffmpeg makes), and its frames against the live drawing.
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <memory>
 #include <string>
@@ -31,16 +31,12 @@ namespace zibo {
 namespace {
 
 using namespace testing;  // the tests' support library
+using std::filesystem::exists;
 
 const std::string kMedia = ZIBO_MEDIA_DIR;
 
 ProgramResult Capture(std::vector<std::string> args, std::vector<std::string> env = {}) {
   return RunProgram(ZIBO_CAPTURE_BINARY, {args, env, "", ""});
-}
-
-bool Exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
 }
 
 // A PNG as RGB, top row first ("" when it cannot be read).
@@ -79,7 +75,7 @@ TEST(CaptureCli, UsageAndFailuresEndWithTheirStatusAndMessage) {
     EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(run);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << ::testing::PrintToString(run);
   }
-  EXPECT_FALSE(Exists(dir.Path("x.png")) || Exists(dir.Path("x.mp4")));
+  EXPECT_FALSE(exists(dir.Path("x.png")) || exists(dir.Path("x.mp4")));
 }
 
 TEST(CaptureCli, WritesEachOutputFormat) {
@@ -101,7 +97,7 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
   int width = 0;
   const std::string first = PngRgb(folder + "000000.png", &width);
-  EXPECT_TRUE(first.size() == 64u * 48 * 3 && width == 64 && PngRgb(folder + "000001.png") != first && !Exists(folder + "000002.png"));
+  EXPECT_TRUE(first.size() == 64u * 48 * 3 && width == 64 && PngRgb(folder + "000001.png") != first && !exists(folder + "000002.png"));
   // One second across the noise scene's end into the strobe, as H.264 with the AAC music.
   run = Capture({"--from", "111000", "--to", "112000", "--size", "160x120", "--out", temp.Path("clip.mp4"), "--media", kMedia});
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);

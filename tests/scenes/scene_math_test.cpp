@@ -13,13 +13,12 @@ namespace {
 // Single-precision sines, each angle rounded once from the double
 // expression (float arithmetic would give a left knee of 0.13333893 at 1 s).
 TEST(DancerPose, AnglesAtKnownTimes) {
-  struct Case {
-    int32_t t;
-    float angles[11];  // root, arm, forearm, hips, knees, ankles (left, right), neck, flip
-  } cases[] = {{0, {0, 0, 0, -30, 30, 20, -20, -90, 90, 0, 0}},
-               {1000, {-9.589243f, -10.880423f, -3.3160946f, -7.2711487f, 7.2711487f, 0.13333797f,
-                -39.866661f, -99.933334f, 80.066666f, -22.728851f, -0.5440211f}}};
-  for (const Case& c : cases) {
+  // Angles: root, arm, forearm, hips, knees, ankles (left, right), neck, flip.
+  const struct { int32_t t; float angles[11]; } cases[] = {
+      {0, {0, 0, 0, -30, 30, 20, -20, -90, 90, 0, 0}},
+      {1000, {-9.589243f, -10.880423f, -3.3160946f, -7.2711487f, 7.2711487f, 0.13333797f, -39.866661f,
+              -99.933334f, 80.066666f, -22.728851f, -0.5440211f}}};
+  for (const auto& c : cases) {
     const DancerPose p = DancerPoseAt(c.t);
     const float got[] = {p.root, p.arm, p.forearm, p.left_hip, p.right_hip, p.left_knee,
                          p.right_knee, p.left_ankle, p.right_ankle, p.neck, p.flip_scale};
@@ -30,12 +29,10 @@ TEST(DancerPose, AnglesAtKnownTimes) {
 }
 
 TEST(NoiseOffsets, FollowThePhaseModulo303) {
-  const struct {
-    int32_t phase;
-    float u, v;
-  } cases[] = {{0, 0, 0},   {303 * 7, 0, 0}, {1, 0.3699951171875f, 0.3800048828125f},
-               {304, 0.3699951171875f, 0.3800048828125f},   {302, 0.7421875f, 0.765625f},
-               {1000, 0.669921875f, 0.578125f}, {-1, -0.3699951171875f, -0.3800048828125f}};
+  const struct { int32_t phase; float u, v; } cases[] = {
+      {0, 0, 0}, {303 * 7, 0, 0}, {1, 0.3699951171875f, 0.3800048828125f},
+      {304, 0.3699951171875f, 0.3800048828125f}, {302, 0.7421875f, 0.765625f},
+      {1000, 0.669921875f, 0.578125f}, {-1, -0.3699951171875f, -0.3800048828125f}};
   for (const auto& c : cases) {
     EXPECT_EQ(NoiseOffsetsForPhase(c.phase).u, c.u) << c.phase;
     EXPECT_EQ(NoiseOffsetsForPhase(c.phase).v, c.v) << c.phase;

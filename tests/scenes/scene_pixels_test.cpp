@@ -102,12 +102,17 @@ class ScenePixels : public ::testing::Test {
     show_->DrawFrame(t, h_down);
     return Read();
   }
-  Frame Dancer(int32_t t, int flipped, bool h_down = false) {
+  // One drawing alone on a cleared screen, as the scenes set it up.
+  template <typename Draw>
+  Frame Alone(Draw draw) {
     ClearShowFrame();
     BeginScreenSpace();
     glDisable(GL_DEPTH_TEST);
-    DrawDancer(t, flipped, h_down);
+    draw();
     return Read();
+  }
+  Frame Dancer(int32_t t, int flipped, bool h_down = false) {
+    return Alone([&] { DrawDancer(t, flipped, h_down); });
   }
   std::unique_ptr<OffscreenGl> gl_;
   FakeSpectrum spectrum_;
@@ -117,18 +122,14 @@ class ScenePixels : public ::testing::Test {
 // Whole-screen scenes are one colour; the dancer's rows show their
 // background in the corners with the dancer over it.
 TEST_F(ScenePixels, EachMomentShowsItsScene) {
-  const struct {
-    int32_t t;
-    Rgb colour;
-    bool whole_screen;
-  } cases[] = {{0, kBlack, true}, {-100000, kBlack, true}, {128572, kBlack, true}, {21429, Slide(0), true},
-               {30000, Slide(0), true}, {30001, Slide(1), true}, {38572, Slide(2), true},
-               {55714, Slide(3), true}, {72858, Slide(4), true}, {81428, Slide(4), true},
-               {90001, Slide(5), true}, {94285, Slide(5), true}, {111429, Slide(6).Inverted(), true},
-               {111449, Slide(6).Inverted(), true}, {111450, Slide(6), true}, {128571, Slide(6), true},
-               {111500, Slide(6).Inverted(), true}, {55715, kBg2, false}, {56763, kBg, false},
-               {57833, kBg, false}, {57834, kBg2, false}, {81854, kBg2, false}, {81855, kBg, false},
-               {82390, kBg2, false}, {90000, kBg2, false}};
+  const struct { int32_t t; Rgb colour; bool whole_screen; } cases[] = {
+      {0, kBlack, true}, {-100000, kBlack, true}, {128572, kBlack, true}, {21429, Slide(0), true},
+      {30000, Slide(0), true}, {30001, Slide(1), true}, {38572, Slide(2), true}, {55714, Slide(3), true},
+      {72858, Slide(4), true}, {81428, Slide(4), true}, {90001, Slide(5), true}, {94285, Slide(5), true},
+      {111429, Slide(6).Inverted(), true}, {111449, Slide(6).Inverted(), true}, {111450, Slide(6), true},
+      {128571, Slide(6), true}, {111500, Slide(6).Inverted(), true}, {55715, kBg2, false},
+      {56763, kBg, false}, {57833, kBg, false}, {57834, kBg2, false}, {81854, kBg2, false},
+      {81855, kBg, false}, {82390, kBg2, false}, {90000, kBg2, false}};
   for (const auto& c : cases) {
     const Frame f = Render(c.t);
     if (c.whole_screen) {
@@ -144,15 +145,12 @@ TEST_F(ScenePixels, EachMomentShowsItsScene) {
 // White frame 40..600 x 220..260, black track 45..595 x 225..255, white
 // fill from x 50 at height 230..250; pixel row 299 is y 240.
 TEST_F(ScenePixels, LoadingBarFillsInSixteenthsAndEmpties) {
-  const struct {
-    int32_t t;
-    double x, y;
-    Rgb colour;
-  } cases[] = {{1071, 42, 240, kWhite}, {1071, 300, 262, kBlack}, {1071, 47, 240, kBlack},
-               {1071, 50.5, 240, kBlack}, {1071, 597, 240, kWhite}, {1072, 50.5, 240, kWhite},
-               {1072, 83.5, 240, kWhite}, {1072, 84, 240, kBlack}, {1072, 60, 252, kBlack},
-               {1072, 60, 248, kWhite}, {17142, 555.5, 240, kWhite}, {17142, 556.5, 240, kBlack},
-               {17143, 589, 240, kWhite}, {17143, 592, 240, kBlack}, {21428, 50.5, 240, kBlack}};
+  const struct { int32_t t; double x, y; Rgb colour; } cases[] = {
+      {1071, 42, 240, kWhite}, {1071, 300, 262, kBlack}, {1071, 47, 240, kBlack}, {1071, 50.5, 240, kBlack},
+      {1071, 597, 240, kWhite}, {1072, 50.5, 240, kWhite}, {1072, 83.5, 240, kWhite},
+      {1072, 84, 240, kBlack}, {1072, 60, 252, kBlack}, {1072, 60, 248, kWhite},
+      {17142, 555.5, 240, kWhite}, {17142, 556.5, 240, kBlack}, {17143, 589, 240, kWhite},
+      {17143, 592, 240, kBlack}, {21428, 50.5, 240, kBlack}};
   for (const auto& c : cases) EXPECT_EQ(Render(c.t).At(c.x, c.y), c.colour) << c.t << " " << c.x;
 }
 
@@ -191,20 +189,17 @@ TEST_F(ScenePixels, EveryRowLeavesBlendingAndDepthOffAndTheMatricesBalanced) {
 // splayed 30 degrees, knees bent back 20, feet outwards; head on (320, 300).
 TEST_F(ScenePixels, UprightDancerAtTimeZero) {
   const Frame f = Dancer(0, 0), with_h = Dancer(0, 0, true);
-  const struct {
-    double x, y;
-    Rgb colour;
-  } points[] = {{320, 200, kYellow}, {272, 142, kYellow}, {368, 258, kYellow}, {400, 240, kMagenta},
-                {240, 240, kMagenta}, {400, 252, kBlack}, {460, 240, kBlue}, {180, 240, kBlue},
-                {472, 240, kBlack}, {460, 249, kBlack}, {320, 265, kMagenta}, {329, 265, kBlack},
-                {320, 328, kBlue}, {320, 332, kBlack}, {347, 300, kBlue}, {352, 300, kBlack},
-                {275, 124, kMagenta}, {365, 124, kMagenta}, {258, 78, kBlue}, {382, 78, kBlue},
-                {240, 61, kCyan}, {400, 61, kCyan}, {320, 130, kBlack}, {255, 40, kBlack}};
+  struct Point { double x, y; Rgb colour; };
+  const Point points[] = {
+      {320, 200, kYellow}, {272, 142, kYellow}, {368, 258, kYellow}, {400, 240, kMagenta},
+      {240, 240, kMagenta}, {400, 252, kBlack}, {460, 240, kBlue}, {180, 240, kBlue}, {472, 240, kBlack},
+      {460, 249, kBlack}, {320, 265, kMagenta}, {329, 265, kBlack}, {320, 328, kBlue}, {320, 332, kBlack},
+      {347, 300, kBlue}, {352, 300, kBlack}, {275, 124, kMagenta}, {365, 124, kMagenta}, {258, 78, kBlue},
+      {382, 78, kBlue}, {240, 61, kCyan}, {400, 61, kCyan}, {320, 130, kBlack}, {255, 40, kBlack}};
   for (const auto& p : points) EXPECT_EQ(f.At(p.x, p.y), p.colour) << p.x << ", " << p.y;
   // H hangs a pendant, 14 wide, from the torso down to y 115.
-  EXPECT_EQ(with_h.At(320, 117), kMagenta);
-  EXPECT_EQ(with_h.At(320, 112), kBlack);
-  EXPECT_EQ(with_h.At(329, 130), kBlack);
+  for (const auto& p : {Point{320, 117, kMagenta}, {320, 112, kBlack}, {329, 130, kBlack}})
+    EXPECT_EQ(with_h.At(p.x, p.y), p.colour) << p.x << ", " << p.y;
 }
 
 // The hanging dancer is scaled by sin(t / 100): nothing at t = 0; later
@@ -230,11 +225,7 @@ TEST_F(ScenePixels, TexturesLieOnTheScreenTheRightWayRound) {
   uint32_t texture = 0;
   std::string error;
   ASSERT_TRUE(LoadTgaTexture(path.c_str(), &texture, &error)) << error;
-  ClearShowFrame();
-  BeginScreenSpace();
-  glDisable(GL_DEPTH_TEST);
-  DrawFullscreenQuad(texture);
-  const Frame f = Read();
+  const Frame f = Alone([&] { DrawFullscreenQuad(texture); });
   for (int x = 0; x < 2; ++x) {
     for (int y = 0; y < 2; ++y) {
       const Rgb got = f.At(160 + 320 * x, 360 - 240 * y), want{1 + x, 200 + x + y, 100 + y};

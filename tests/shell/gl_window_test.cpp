@@ -34,15 +34,11 @@ class GlWindowTest : public ::testing::Test {
 // ends the show one or two pumps later (SDL's poll may come back empty once
 // at the marker behind its own pumped events); close and quit end it at once.
 TEST_F(GlWindowTest, EventsEndTheShowAfterTheirNumberOfPumps) {
-  struct Case {
-    std::vector<std::pair<Uint32, SDL_Keycode>> events;
-    int pumps_before_quit, pumps_after;
-  } cases[] = {{{{SDL_KEYDOWN, SDLK_ESCAPE}}, 1, 2},
-               {{{SDL_WINDOWEVENT, 0}}, 0, 1},
-               {{{SDL_QUIT, 0}}, 0, 1},
-               {{{SDL_KEYDOWN, SDLK_a}, {SDL_KEYDOWN, SDLK_b}, {SDL_WINDOWEVENT, 0}}, 2, 1},
-               {{{SDL_KEYDOWN, SDLK_SPACE}, {SDL_KEYDOWN, SDLK_h}, {SDL_KEYDOWN, SDLK_q},
-                 {SDL_KEYDOWN, SDLK_F4}}, 6, 0}};
+  struct Case { std::vector<std::pair<Uint32, SDL_Keycode>> events; int pumps_before_quit, pumps_after; };
+  const Case cases[] = {
+      {{{SDL_KEYDOWN, SDLK_ESCAPE}}, 1, 2}, {{{SDL_WINDOWEVENT, 0}}, 0, 1}, {{{SDL_QUIT, 0}}, 0, 1},
+      {{{SDL_KEYDOWN, SDLK_a}, {SDL_KEYDOWN, SDLK_b}, {SDL_WINDOWEVENT, 0}}, 2, 1},
+      {{{SDL_KEYDOWN, SDLK_SPACE}, {SDL_KEYDOWN, SDLK_h}, {SDL_KEYDOWN, SDLK_q}, {SDL_KEYDOWN, SDLK_F4}}, 6, 0}};
   for (const Case& c : cases) {
     quit = 1;
     GlWindow window(false);
@@ -67,10 +63,9 @@ TEST_F(GlWindowTest, WindowIsCentredTopmostFixedAndItsContextReady) {
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
   int x = 0, y = 0, width = 0, height = 0;
   SDL_GetWindowPosition(w, &x, &y);
-  EXPECT_EQ(x, (desktop.w - 800) / 2);
-  EXPECT_EQ(y, (desktop.h - 600) / 2);
   SDL_GL_GetDrawableSize(w, &width, &height);
-  EXPECT_EQ(width * 1000 + height, 800600);
+  EXPECT_EQ(std::vector<int>({x, y, width, height}),
+            std::vector<int>({(desktop.w - 800) / 2, (desktop.h - 600) / 2, 800, 600}));
   EXPECT_EQ(SDL_GetWindowFlags(w) & (SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_RESIZABLE |
                                       SDL_WINDOW_FULLSCREEN | SDL_WINDOW_OPENGL),
             Uint32(SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_OPENGL));
@@ -79,16 +74,14 @@ TEST_F(GlWindowTest, WindowIsCentredTopmostFixedAndItsContextReady) {
   int depth = 0;
   SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
   EXPECT_GE(depth, 16);
-  GLint viewport[4] = {}, mode = 0, depth_func = 0, src = 0, dst = 0;
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 800, 600}));
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_PROJECTION);
-  glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  EXPECT_EQ(std::vector<GLint>({depth_func, src, dst}),
-            (std::vector<GLint>{GL_LESS, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}));
+  const std::pair<GLenum, std::vector<GLint>> state[] = {{GL_VIEWPORT, {0, 0, 800, 600}},
+      {GL_MATRIX_MODE, {GL_PROJECTION}}, {GL_DEPTH_FUNC, {GL_LESS}}, {GL_BLEND_SRC, {GL_SRC_ALPHA}},
+      {GL_BLEND_DST, {GL_ONE_MINUS_SRC_ALPHA}}};
+  for (const auto& [name, want] : state) {
+    GLint got[4] = {};
+    glGetIntegerv(name, got);
+    EXPECT_EQ(std::vector<GLint>(got, got + want.size()), want) << std::hex << name;
+  }
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_CULL_FACE));
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

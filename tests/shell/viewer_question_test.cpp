@@ -33,18 +33,13 @@ ViewerAnswer AnswerOnTerminal(const std::string& input, std::string* prompt, std
 TEST(TerminalQuestionTest, AnswersReadFromOneLine) {
   using A = ViewerAnswer;
   const std::string long_yes = "yes" + std::string(100000, ' ') + "\n";
-  const struct {
-    std::string input;
-    ViewerAnswer answer;
-    const char* rest;
-  } cases[] = {{"y\n", A::kYes, ""},       {"YES\n", A::kYes, ""},   {"  yEs \t\n", A::kYes, ""},
-               {"yes\r\n", A::kYes, ""},   {"y", A::kYes, ""},       {"n\n", A::kNo, ""},
-               {"No\n", A::kNo, ""},       {"\tn  \n", A::kNo, ""},  {"no\nyes\n", A::kNo, "yes\n"},
-               {"", A::kCancel, ""},       {"\nyes\n", A::kCancel, "yes\n"},
-               {"cancel\n", A::kCancel, ""}, {"yess\n", A::kCancel, ""}, {"ye\n", A::kCancel, ""},
-               {"y es\n", A::kCancel, ""}, {"oui\n", A::kCancel, ""},
-               {long_yes + "no\n", A::kCancel, "no\n"},
-               {std::string(100000, 'y') + "\n", A::kCancel, ""}};
+  const struct { std::string input; ViewerAnswer answer; const char* rest; } cases[] = {
+      {"y\n", A::kYes, ""}, {"YES\n", A::kYes, ""}, {"  yEs \t\n", A::kYes, ""}, {"yes\r\n", A::kYes, ""},
+      {"y", A::kYes, ""}, {"n\n", A::kNo, ""}, {"No\n", A::kNo, ""}, {"\tn  \n", A::kNo, ""},
+      {"no\nyes\n", A::kNo, "yes\n"}, {"", A::kCancel, ""}, {"\nyes\n", A::kCancel, "yes\n"},
+      {"cancel\n", A::kCancel, ""}, {"yess\n", A::kCancel, ""}, {"ye\n", A::kCancel, ""},
+      {"y es\n", A::kCancel, ""}, {"oui\n", A::kCancel, ""}, {long_yes + "no\n", A::kCancel, "no\n"},
+      {std::string(100000, 'y') + "\n", A::kCancel, ""}};
   for (const auto& c : cases) {
     std::string prompt, rest;
     EXPECT_EQ(AnswerOnTerminal(c.input, &prompt, &rest), c.answer) << '"' << c.input.substr(0, 9) << '"';
@@ -56,13 +51,11 @@ TEST(TerminalQuestionTest, AnswersReadFromOneLine) {
 
 // A message box needs a display and a video driver that can show one.
 TEST(MessageBoxChoiceTest, NeedsADisplayAndARealVideoDriver) {
-  const struct {
-    const char *display, *wayland, *driver;
-    bool can;
-  } cases[] = {{nullptr, nullptr, nullptr, false}, {":57", nullptr, nullptr, true},
-               {nullptr, "wayland-3", nullptr, true}, {nullptr, "", nullptr, false},
-               {":57", nullptr, "offscreen", false}, {":57", nullptr, "dummy", false},
-               {":57", nullptr, "x11", true}};
+  const struct { const char *display, *wayland, *driver; bool can; } cases[] = {
+      {nullptr, nullptr, nullptr, false}, {":57", nullptr, nullptr, true},
+      {nullptr, "wayland-3", nullptr, true}, {nullptr, "", nullptr, false},
+      {":57", nullptr, "offscreen", false}, {":57", nullptr, "dummy", false},
+      {":57", nullptr, "x11", true}};
   for (const auto& c : cases) {
     for (auto [name, value] : {std::pair{"DISPLAY", c.display}, std::pair{"WAYLAND_DISPLAY", c.wayland},
                                std::pair{"SDL_VIDEODRIVER", c.driver}}) {

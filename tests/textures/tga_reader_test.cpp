@@ -44,13 +44,10 @@ TEST(TgaReader, PixelsKeepFileOrderWithTheLastTwoBytesSwapped) {
 
 // Missing bytes read as zero, also inside the last, partial pixel.
 TEST(TgaReader, AShortFileEndsInBlackTransparentPixels) {
-  struct Case {
-    std::string pixels;
-    std::vector<int> first, second;
-  } cases[] = {{"", {0, 0, 0, 0}, {0, 0, 0, 0}},
-               {"\x09\x08", {9, 0, 8, 0}, {0, 0, 0, 0}},
-               {"\x09\x08\x07\x06\x05", {9, 7, 8, 0}, {6, 0, 5, 0}}};
-  for (const Case& c : cases) {
+  const struct { std::string pixels; std::vector<int> first, second; } cases[] = {
+      {"", {0, 0, 0, 0}, {0, 0, 0, 0}}, {"\x09\x08", {9, 0, 8, 0}, {0, 0, 0, 0}},
+      {"\x09\x08\x07\x06\x05", {9, 7, 8, 0}, {6, 0, 5, 0}}};
+  for (const auto& c : cases) {
     TgaImage image;
     std::string error;
     ASSERT_TRUE(Parse(TgaBytes(2, 2, c.pixels), &image, &error)) << error;
@@ -61,10 +58,7 @@ TEST(TgaReader, AShortFileEndsInBlackTransparentPixels) {
 }
 
 TEST(TgaReader, SizesAtTheEdges) {
-  struct Case {
-    std::string bytes;
-    const char* error;  // nullptr: parses
-  } cases[] = {
+  const struct { std::string bytes; const char* error; } cases[] = {  // error nullptr: parses
       {TgaBytes(0, 7, ""), nullptr},
       {TgaBytes(7, 0, "abc"), nullptr},
       {TgaBytes(1, 1, "").substr(0, 17), "shorter than its 18-byte header"},
@@ -72,7 +66,7 @@ TEST(TgaReader, SizesAtTheEdges) {
       {TgaBytes(65535, 65535, ""), "image too large: 65535x65535"},
       {TgaBytes(32768, 32768, ""), "image too large"},  // exactly 2^32 bytes
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     TgaImage image;
     std::string error;
     EXPECT_EQ(Parse(c.bytes, &image, &error), c.error == nullptr) << c.bytes.size();

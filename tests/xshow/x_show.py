@@ -88,13 +88,15 @@ class Server:
         X.XFree(data)
         return values
 
+    def title(self, window):
+        return bytes(self.prop(window, "_NET_WM_NAME") or self.prop(window, "WM_NAME")).decode("latin-1")
+
     def find(self, name, show=None, timeout=60):
-        """The viewable window named `name`, polled for while the show runs."""
+        """The viewable window whose title starts with `name`, polled for while the show runs."""
         found = []
 
         def search(window):
-            title = bytes(self.prop(window, "_NET_WM_NAME") or self.prop(window, "WM_NAME"))
-            if title == name.encode() and self.geometry(window)["viewable"]:
+            if self.title(window).startswith(name) and self.geometry(window)["viewable"]:
                 found.append(window)
             for kid in self.tree(window)[1]:
                 search(kid)
@@ -155,14 +157,19 @@ class Server:
         X.XSendEvent(self.dpy, UL(window), 0, C.c_long(0), C.byref(event))
         X.XSync(self.dpy, False)
 
-    def white_run(self, window, y=300):
-        """White pixels on row `y` of the window between the loading bar's inner edges."""
-        g = self.geometry(window)
-        image = C.cast(X.XGetImage(self.dpy, UL(self.root), g["x"] + 65, g["y"] + y, 670, 1,
-                                   UL(~0), 2), C.POINTER(Image))
-        check(image and image[0].bpp == 32, "no 32-bit screen grab")
-        row = image[0].data[:670 * 4]
+    def grab(self, window, x, y, w, h):
+        """w x h pixels of a window from (x, y): blue, green, red, 0."""
+        image = C.cast(X.XGetImage(self.dpy, UL(window), x, y, w, h, UL(~0), 2), C.POINTER(Image))
+        check(image and image[0].bpp == 32 and image[0].stride == w * 4, "no 32-bit screen grab")
+        bgr0 = bytearray(C.string_at(image[0].data, w * h * 4))
         X.XFree(image[0].data), X.XFree(image)
+        bgr0[3::4] = bytes(w * h)
+        return bgr0
+
+    def white_run(self, window, y=300):
+        """White pixels on row `y` of the window (as on screen) between the loading bar's inner edges."""
+        g = self.geometry(window)
+        row = self.grab(self.root, g["x"] + 65, g["y"] + y, 670, 1)
         return sum(1 for i in range(0, len(row), 4) if min(row[i:i + 3]) > 127)
 
     def bar_step(self, window):
@@ -200,9 +207,11 @@ class Show:
         return self.err.read()
 
     def end(self, expected, how=None, timeout=60):
+        """Waits for the exit status `expected` (sending `how` first); a 0 must come with no failure reported."""
         self.proc.send_signal(how) if how else None
         wait_for("the show to end", self.ended, timeout)
         check(self.proc.returncode == expected, "exit status %d, not %d" % (self.proc.returncode, expected))
+        check(expected or not any(w in self.stderr() for w in ("Error", "Damn")), "reported something")
 
     def sound(self):
         """The disk audio output as 16-bit samples (both channels)."""
@@ -274,7 +283,6 @@ def case_windowed_wm(c):
     check(x.prop(w, "_NET_WM_STATE") == ["_NET_WM_STATE_ABOVE"], "state %r" % x.prop(w, "_NET_WM_STATE"))
     x.key("Escape", w)
     show.end(0)
-    check("Error" not in show.stderr() and "Damn" not in show.stderr(), "reported something")
 
 
 def case_small_screen(c):
@@ -306,7 +314,6 @@ def case_fullscreen(c):
         check_pace(x, w)
         x.key("Escape", w)
         show.end(0)
-        check("Error" not in show.stderr() and "Damn" not in show.stderr(), "reported something")
         check(audio != "disk" or any(show.sound()), "the song was never heard")
     x.close()
     x = c.server()
@@ -348,8 +355,8 @@ def case_space(c):
         folder = c.folder(str(spoil), song="trim 0 30", effect="synth 0.5 sine 440 vol 0.5")
         if spoil:
             os.remove(folder + "/s.ogg")
-            with open(folder + "/s.ogg", "wb") as f:
-                f.write(b"" if spoil == "empty" else os.urandom(65536)) if spoil != "missing" else None
+            if spoil != "missing":
+                open(folder + "/s.ogg", "wb").write(b"" if spoil == "empty" else os.urandom(65536))
         show = c.start(folder, "yes")
         w = x.find("zibo", show)
         wait_for("the song", lambda: len(show.sound()) > 44100)
@@ -381,15 +388,11 @@ def case_natural_end(c):
     check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
 
 
-def preview_title(x, window):
-    return bytes(x.prop(window, "_NET_WM_NAME") or x.prop(window, "WM_NAME")).decode()
-
-
 def wait_title(x, window, what, predicate):
     try:
-        wait_for("a title " + what, lambda: predicate(preview_title(x, window)))
+        wait_for("a title " + what, lambda: predicate(x.title(window)))
     except Failure as failure:
-        raise Failure("%s; the title reads %r" % (failure, preview_title(x, window)))
+        raise Failure("%s; the title reads %r" % (failure, x.title(window)))
 
 
 def go_to_beat(x, window, beat, scene):  # from the start: PageDown is 32 beats, Shift+Right 4, Right 1
@@ -402,22 +405,15 @@ def go_to_beat(x, window, beat, scene):  # from the start: PageDown is 32 beats,
     return (beat * 60000 + 139) // 140
 
 def picture(x, window):
-    """The 800x600 picture between the bars of a 1000x600 window: blue, green, red, 0."""
-    image = C.cast(X.XGetImage(x.dpy, UL(window), 100, 0, 800, 600, UL(~0), 2), C.POINTER(Image))
-    check(image and image[0].bpp == 32 and image[0].stride == 3200, "no 32-bit screen grab")
-    bgr0 = bytearray(C.string_at(image[0].data, 800 * 600 * 4))
-    X.XFree(image[0].data), X.XFree(image)
-    bgr0[3::4] = bytes(800 * 600)
-    return bgr0
+    """The 800x600 picture between the bars of a 1000x600 window."""
+    return x.grab(window, 100, 0, 800, 600)
 
 
 def case_preview(c):
     """zibo-preview in 1000x600 by keys: paused frames are capture's, slides reload, the loop wraps."""
     x, (c.zibo, capture), folder = c.server(), sys.argv[4:6], c.folder("preview")
-    show, found = Show(c, folder, args=["--size", "1000x600"]), []
-    wait_for("the preview window", lambda: found.extend(
-        w for w in x.tree(x.root)[1] if preview_title(x, w).startswith("zibo-preview ")) or found)
-    w, seen = found[0], {}
+    show = Show(c, folder, args=["--size", "1000x600"])
+    w, seen = x.find("zibo-preview ", show), {}
     wait_title(x, w, "that says playing", lambda t: t.endswith(" playing"))
     x.key("p", w)
     for beat, scene in [(20, "loading bar"), (45, "bar emptying"), (60, "slide s1"), (80, "slide s2"),
