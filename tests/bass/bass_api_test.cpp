@@ -1,26 +1,13 @@
 // The twelve calls on the no-sound device: error codes, the playback clock,
 // restarts, stops, and the spectrum of what is playing.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "bass/bass.h"
-#include "bass/bass_diagnostics.h"
-#include "support/audio_file.h"
-#include "support/file_bytes.h"
-#include "support/temp_dir.h"
+#include "disk_output.h"
 
 namespace zibo {
 namespace {
 
 using testing::FileKind;
-
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-long long Frames(HSTREAM s) { return (long long)(BASS_ChannelGetPosition(s) / 4); }
+using testing::Frames;
+using testing::SleepMs;
 using Clock = std::chrono::steady_clock;
 // Frames of wall time since `t0`, plus one for rounding: the no-sound clock
 // can never have run further since a call made after `t0`.
@@ -28,9 +15,8 @@ long long FramesSince(Clock::time_point t0) {
   return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0).count() * 441 / 10000 + 1;
 }
 
-class BassApiTest : public ::testing::Test {
+class BassApiTest : public testing::DiskOutputTest {
  protected:
-  void TearDown() override { BASS_Free(); }
   void InitNoSound() { ASSERT_TRUE(BASS_Init(BASS_DEVICE_NOSOUND, 44100, 32, nullptr)); }
   HSTREAM Open(FileKind kind, const std::vector<float>& samples) {
     const std::string path = dir_.Path(std::to_string(++files_) + ".audio");
@@ -49,7 +35,6 @@ class BassApiTest : public ::testing::Test {
     }
     return out;
   }
-  testing::TempDir dir_;
   int files_ = 0;
 };
 

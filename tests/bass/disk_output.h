@@ -1,5 +1,6 @@
 // disk_output.h - plays songs through SDL's disk audio driver and reads the
-// output back as the slices of their decoded mix it holds.
+// output back as the slices of their decoded mix it holds; the fixture the
+// audio tests build on (songs written to a folder it owns). Test thread only.
 #ifndef ZIBO_TESTS_BASS_DISK_OUTPUT_H
 #define ZIBO_TESTS_BASS_DISK_OUTPUT_H
 
@@ -30,11 +31,13 @@ struct Song {
   std::vector<float> samples;
 };
 
+inline void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// A stream's clock in frames of 16-bit stereo.
+inline long long Frames(HSTREAM s) { return (long long)(BASS_ChannelGetPosition(s) / 4); }
+
 class DiskOutputTest : public ::testing::Test {
  protected:
   void TearDown() override { BASS_Free(), unsetenv("SDL_AUDIODRIVER"); }
-  static long long Frames(HSTREAM s) { return (long long)(BASS_ChannelGetPosition(s) / 4); }
-  static void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
   // `delay_ms` of sleep per 1024-frame block: 23 is real time.
   void Init(const char* delay_ms) {

@@ -3,22 +3,14 @@
 // report with its exit status.
 #include "music/music_player.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
 #include <functional>
-#include <string>
-#include <thread>
 
-#include "bass/bass.h"
-#include "support/audio_file.h"
-#include "support/file_bytes.h"
-#include "support/temp_dir.h"
+#include "bass/disk_output.h"
 
 namespace zibo {
 namespace {
+
+using testing::SleepMs;
 
 class MusicPlayerTest : public ::testing::Test {
  protected:
@@ -32,8 +24,6 @@ class MusicPlayerTest : public ::testing::Test {
   testing::TempDir dir_;
   const std::string song_ = dir_.Path("disco.mp3");
 };
-
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // PositionMs is the library's clock truncated to whole milliseconds: checked
 // on held positions until several had a fraction of half a millisecond or
