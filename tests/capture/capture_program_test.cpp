@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <set>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,10 +35,13 @@ namespace {
 using namespace testing;  // the tests' support library
 using std::filesystem::exists;
 
-const std::string kMedia = ZIBO_MEDIA_DIR;
+const std::string kMedia = ZIBO_MEDIA_DIR, kMediaArgs = " --media " + kMedia;
 
-ProgramResult Capture(std::vector<std::string> args, std::vector<std::string> env = {}) {
-  return RunProgram(ZIBO_CAPTURE_BINARY, {args, env, "", ""});
+// Runs zibo-capture (or `binary`) with `args` split at blanks (no path here has one).
+ProgramResult Capture(const std::string& args, std::vector<std::string> env = {},
+                      const std::string& binary = ZIBO_CAPTURE_BINARY) {
+  std::istringstream words(args);
+  return RunProgram(binary, {{std::istream_iterator<std::string>(words), {}}, env, "", ""});
 }
 
 // A PNG as RGB, top row first ("" when it cannot be read).
@@ -56,20 +61,17 @@ TEST(CaptureCli, UsageAndFailuresEndWithTheirStatusAndMessage) {
   ASSERT_EQ(symlink((kMedia + "/" + kSongFile).c_str(), dir.Path(kSongFile).c_str()), 0);
   TempDir bad_music;
   ASSERT_TRUE(WriteFileBytes(bad_music.Path(kSongFile), "not music at all"));
-  const struct { std::vector<std::string> args, env; std::string status, message; } cases[] = {
-      {{}, {}, "exit 2", "usage: zibo-capture"},
-      {{"--at", "5", "--out", "x.y4m"}, {}, "exit 2", "usage: zibo-capture"},
-      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.Path("none")}, {}, "exit 1", kSongFile},
-      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", bad_music.path()}, {}, "exit 1", kSongFile},
-      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", dir.path()}, {}, "exit 1",
-       std::string(kBackgroundFile) + ": No such file or directory"},
-      {{"--at", "1000", "--out", dir.Path("x.png"), "--media", kMedia}, {"SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so"},
-       "exit 1", "zibo-capture: offscreen GL"},
-      {{"--from", "1000", "--to", "1100", "--size", "32x24", "--out", "/nonexistent-folder/x.y4m", "--media", kMedia},
-       {}, "exit 1", "/nonexistent-folder/x.y4m: No such file or directory"},
-      {{"--from", "0", "--to", "100", "--out", dir.Path("x.mp4"), "--media", kMedia}, {"PATH=" + dir.path()},
-       "exit 1", "ffmpeg"},
-  };
+  const std::string png = "--at 1000 --out " + dir.Path("x.png") + " --media ";
+  const struct { std::string args; std::vector<std::string> env; std::string status, message; } cases[] = {
+      {"", {}, "exit 2", "usage: zibo-capture"},
+      {"--at 5 --out x.y4m", {}, "exit 2", "usage: zibo-capture"},
+      {png + dir.Path("none"), {}, "exit 1", kSongFile},
+      {png + bad_music.path(), {}, "exit 1", kSongFile},
+      {png + dir.path(), {}, "exit 1", std::string(kBackgroundFile) + ": No such file or directory"},
+      {png + kMedia, {"SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so"}, "exit 1", "zibo-capture: offscreen GL"},
+      {"--from 1000 --to 1100 --size 32x24 --out /nonexistent-folder/x.y4m" + kMediaArgs, {}, "exit 1",
+       "/nonexistent-folder/x.y4m: No such file or directory"},
+      {"--from 0 --to 100 --out " + dir.Path("x.mp4") + kMediaArgs, {"PATH=" + dir.path()}, "exit 1", "ffmpeg"}};
   for (const auto& c : cases) {
     const ProgramResult run = Capture(c.args, c.env);
     EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(run);
@@ -83,7 +85,7 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   // Twice the end of the noise scene into the strobe, 24 frames at 60 fps: the same y4m bytes.
   std::string y4m[2];
   for (std::string& output : y4m) {
-    const ProgramResult run = Capture({"--media", kMedia, "--size", "160x120", "--from", "111050", "--to", "111450", "--out", temp.Path("a.y4m")});
+    const ProgramResult run = Capture("--size 160x120 --from 111050 --to 111450 --out " + temp.Path("a.y4m") + kMediaArgs);
     ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
     EXPECT_NE(run.err.find("zibo-capture: 24 frames (0.4 s of show) in "), std::string::npos) << run.err;
     output = ReadFileBytes(temp.Path("a.y4m"));
@@ -93,16 +95,16 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   EXPECT_TRUE(y4m[0].substr(0, header.size()) == header && y4m[0] == y4m[1]);
   // 4 fps from 21300 ms into a folder: the emptying bar, then slide s1 at 21550.
   const std::string folder = temp.Path("frames") + "/";
-  ProgramResult run = Capture({"--fps", "4", "--from", "21300", "--to", "21800", "--size", "64x48", "--out", folder, "--media", kMedia});
+  ProgramResult run = Capture("--fps 4 --from 21300 --to 21800 --size 64x48 --out " + folder + kMediaArgs);
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
   int width = 0;
   const std::string first = PngRgb(folder + "000000.png", &width);
   EXPECT_TRUE(first.size() == 64u * 48 * 3 && width == 64 && PngRgb(folder + "000001.png") != first && !exists(folder + "000002.png"));
   // One second across the noise scene's end into the strobe, as H.264 with the AAC music.
-  run = Capture({"--from", "111000", "--to", "112000", "--size", "160x120", "--out", temp.Path("clip.mp4"), "--media", kMedia});
+  run = Capture("--from 111000 --to 112000 --size 160x120 --out " + temp.Path("clip.mp4") + kMediaArgs);
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
-  const ProgramResult probe = RunProgram("ffprobe", {{"-v", "error", "-count_frames", "-show_entries", "stream=codec_name,nb_read_frames,width,duration",
-                                                      "-of", "csv=p=0", temp.Path("clip.mp4")}, {}, "", ""});
+  const ProgramResult probe = Capture("-v error -count_frames -of csv=p=0 -show_entries stream=codec_name,"
+                                      "nb_read_frames,width,duration " + temp.Path("clip.mp4"), {}, "ffprobe");
   const size_t audio = probe.out.find("aac,");  // codec, width, duration, frames; codec, duration
   EXPECT_EQ(probe.out.substr(0, audio), "h264,160,1.000000,60\n") << ::testing::PrintToString(probe);
   ASSERT_NE(audio, std::string::npos) << probe.out;
@@ -116,9 +118,8 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
   TempDir temp;
   std::vector<std::string> captured;
   for (const auto& [t, hold_h] : cases) {
-    std::vector<std::string> args = {"--at", std::to_string(t), "--out", temp.Path("f.png"), "--media", kMedia};
-    if (hold_h) args.insert(args.end(), {"--hold", "h"});
-    const ProgramResult run = Capture(args);
+    const ProgramResult run = Capture("--at " + std::to_string(t) + " --out " + temp.Path("f.png") + kMediaArgs +
+                                      (hold_h ? " --hold h" : ""));
     ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
     captured.push_back(PngRgb(temp.Path("f.png")));
   }
