@@ -13,11 +13,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 need() { for t; do command -v "$t" >/dev/null || { echo "skipped: no $t" >&2; exit 77; }; done; }
 # run CMD...: runs CMD, keeping status, stdout and stderr.
-run() {
-  what="$*"
-  "$@" </dev/null >"$work/out" 2>"$work/err"
-  status=$?
-}
+run() { what="$*"; "$@" </dev/null >"$work/out" 2>"$work/err"; status=$?; }
 show() { echo "--- $what: exit status $status; stdout:" >&2; cat "$work/out" >&2; echo "--- stderr:" >&2; cat "$work/err" >&2; }
 # expect STATUS [STDOUT-PATTERN]
 expect() {
