@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -24,21 +25,15 @@
 namespace zibo {
 namespace {
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-  Rgb Inverted() const { return {255 - r, 255 - g, 255 - b}; }
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
+using Rgb = std::array<int, 3>;  // red, green, blue
+Rgb Inverted(Rgb c) { return {255 - c[0], 255 - c[1], 255 - c[2]}; }
 constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255}, kYellow{255, 255, 0}, kMagenta{255, 0, 255},
     kBlue{0, 0, 255}, kCyan{0, 255, 255}, kBg{192, 64, 16}, kBg2{64, 192, 16};
 Rgb Slide(int i) { return {20 + 30 * i, 200 - 25 * i, 100 + (i % 2) * 60}; }
 
 uint32_t SolidTexture(Rgb c) {
   std::vector<uint8_t> rgba;
-  for (int i = 0; i < 16; ++i) rgba.insert(rgba.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b), 0});
+  for (int i = 0; i < 16; ++i) rgba.insert(rgba.end(), {uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), 0});
   return CreateMipmappedTexture(4, 4, rgba.data());
 }
 
@@ -126,8 +121,8 @@ TEST_F(ScenePixels, EachMomentShowsItsScene) {
       {0, kBlack, true}, {-100000, kBlack, true}, {128572, kBlack, true}, {21429, Slide(0), true},
       {30000, Slide(0), true}, {30001, Slide(1), true}, {38572, Slide(2), true}, {55714, Slide(3), true},
       {72858, Slide(4), true}, {81428, Slide(4), true}, {90001, Slide(5), true}, {94285, Slide(5), true},
-      {111429, Slide(6).Inverted(), true}, {111449, Slide(6).Inverted(), true}, {111450, Slide(6), true},
-      {128571, Slide(6), true}, {111500, Slide(6).Inverted(), true}, {55715, kBg2, false},
+      {111429, Inverted(Slide(6)), true}, {111449, Inverted(Slide(6)), true}, {111450, Slide(6), true},
+      {128571, Slide(6), true}, {111500, Inverted(Slide(6)), true}, {55715, kBg2, false},
       {56763, kBg, false}, {57833, kBg, false}, {57834, kBg2, false}, {81854, kBg2, false},
       {81855, kBg, false}, {82390, kBg2, false}, {90000, kBg2, false}};
   for (const auto& c : cases) {
@@ -229,7 +224,8 @@ TEST_F(ScenePixels, TexturesLieOnTheScreenTheRightWayRound) {
   for (int x = 0; x < 2; ++x) {
     for (int y = 0; y < 2; ++y) {
       const Rgb got = f.At(160 + 320 * x, 360 - 240 * y), want{1 + x, 200 + x + y, 100 + y};
-      EXPECT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), 4) << got;
+      EXPECT_LE(std::abs(got[0] - want[0]) + std::abs(got[1] - want[1]) + std::abs(got[2] - want[2]), 4)
+          << ::testing::PrintToString(got);
     }
   }
 }
