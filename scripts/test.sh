@@ -23,10 +23,10 @@ scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF
 export UBSAN_OPTIONS=print_stacktrace=1
 stage "ASan+UBSan: tests without GL, leak checks on"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" \
-  -LE 'gl|xserver|slow|heavy|install|^badmedia$')
+  -LE 'gl|xserver|slow|install|^badmedia$')
 stage "ASan+UBSan: bad media and capture"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$jobs" \
-  -L '^(badmedia|capture)$' -LE 'xserver|slow|heavy')
+  -L '^(badmedia|capture)$' -LE 'xserver|slow')
 
 stage "fuzzing"
 scripts/fuzz.sh 30
