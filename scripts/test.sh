@@ -16,7 +16,7 @@ stage() { echo "== $1 (at $((SECONDS - t0)) s)"; }
 stage "normal build"
 scripts/build.sh build
 stage "all tests"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure -j "$((jobs * 2))")
 
 stage "ASan+UBSan build"
 scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF
