@@ -16,6 +16,8 @@ stage() { echo "== $1 (at $((SECONDS - t0)) s)"; }
 stage "normal build"
 scripts/build.sh build
 stage "all tests"
+# Twice as many tests as cores: the longest ones (the natural end, the
+# start-up stress, the X cases) mostly wait on the music clock or a server.
 (cd build && ctest --output-on-failure -j "$((jobs * 2))")
 
 stage "ASan+UBSan build"
