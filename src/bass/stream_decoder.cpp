@@ -251,6 +251,7 @@ bool SeekStream(Stream* s, int64_t frame, OutputDevice* device,
     s->pinned.store(-1, std::memory_order_relaxed);
   }
   device->Unlock();
+  s->WakeDecoder();  // on from the new position at once
   return !past_end;
 }
 
