@@ -63,7 +63,7 @@ Step PlanStep(Stream* s, int64_t heard) {
     s->ready.store(keep_to, std::memory_order_release);
     s->pending_begin = s->pending_ready = at;
     s->pending_base = at - (keep_to - s->base);  // its first slot follows the window's last
-    return {at, piece, s->pending_base, true};
+    return {at, std::min(piece, int64_t(s->audio.rate) / 4), s->pending_base, true};  // what the seek waits for
   }
   if (at < b || (at > r && pinned < 0)) {
     s->begin.store(at, std::memory_order_relaxed);
@@ -140,6 +140,10 @@ void DecodeStep(Job* job, const Step& step) {
 void* DecoderThread(void* arg) {
   std::unique_ptr<Job> job(static_cast<Job*>(arg));
   Stream* s = job->stream;
+  // A seek into a part of an MP3 not yet seen scans up to there (tens of
+  // ms); one scan to the end now keeps every later seek quick.
+  job->source->Seek(job->source->frames_hint());
+  job->source_at = -1;  // repositioned by the first step
   while (!Stopped(s)) {
     Step step;
     job->device->Lock();
