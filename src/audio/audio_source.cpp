@@ -131,4 +131,8 @@ size_t AudioSource::Read(float* dest, size_t max_frames) {
   return done;
 }
 
+bool AudioSource::Seek(int64_t frame) {
+  return file_ && frame >= 0 && sf_seek(file_, sf_count_t(frame), SEEK_SET) == sf_count_t(frame);
+}
+
 }  // namespace zibo

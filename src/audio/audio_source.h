@@ -39,6 +39,11 @@ class AudioSource {
   // out_channels values); returns the frames read, 0 at the end.
   size_t Read(float* dest, size_t max_frames);
 
+  // Moves the read position to `frame` (0 is the start). False when the file
+  // cannot go there (past the length libsndfile knows); the read position is
+  // then unknown.
+  bool Seek(int64_t frame);
+
   int rate() const { return info_.samplerate; }
   // libsndfile's frame count: exact for most formats, an estimate for MP3.
   int64_t frames_hint() const { return int64_t(info_.frames); }

@@ -3,12 +3,10 @@
 #include "bass/bass.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <mutex>
 #include <new>
 #include <string>
-#include <thread>
 
 #include "bass/bass_diagnostics.h"
 #include "bass/bass_error.h"
@@ -21,6 +19,7 @@ namespace zibo::bass {
 namespace {
 
 constexpr int kBytesPerFrame = 4;  // positions count 16-bit stereo bytes
+constexpr int kChannels = Mixer::kChannels;
 constexpr DWORD kMinRate = 8000;
 constexpr DWORD kMaxRate = 192000;
 constexpr DWORD kFftBytes = zibo::kFftBins * sizeof(float);
@@ -83,16 +82,6 @@ void ResumeAt(Stream* s) {
   s->anchor_device_frame = device.FramesHanded();
   s->start_pending = false;
   s->paused_at = -1;
-}
-
-// Waits until the background decoder has published the frames from `frame`
-// on (a quarter second of them) or has finished. Not under the device lock:
-// the decoder may need it.
-void WaitForDecoded(Stream* s, int64_t frame) {
-  const int64_t want = frame + Lib().device.rate() / 4;
-  while (!s->decoded_all.load(std::memory_order_acquire) && s->ReadyFrames() < want) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
 }
 
 }  // namespace
@@ -196,11 +185,13 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   Stream* s = FindStream(handle);
   if (!s) return DWORD(-1);
   int64_t frame = HeardStreamFrame(s);
-  {
-    // Only the decoded part, and not while the decoder swaps buffers.
-    std::lock_guard<std::mutex> guard(s->buffer_mutex);
-    zibo::ComputeSpectrumAt(s->Samples(), size_t(s->ReadyFrames()), s->audio.channels,
-                            frame, out);
+  if (s->audio.channels == kChannels) {
+    float samples[zibo::kFftSize * kChannels];
+    {
+      std::lock_guard<std::mutex> guard(s->buffer_mutex);  // the decoder may move its window
+      s->CopyFrames(frame, zibo::kFftSize, samples);
+    }
+    zibo::ComputeSpectrumAt(samples, zibo::kFftSize, kChannels, 0, out);
   }
   SetError(BASS_OK);
   return kFftBytes;
@@ -225,25 +216,22 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
   Stream* s = FindStream(handle);
   if (!s) return 0;
   const int64_t frame = int64_t(std::min<QWORD>(pos / kBytesPerFrame, QWORD(INT64_MAX / 2)));
-  WaitForDecoded(s, frame);
-  if (s->decoded_all.load(std::memory_order_acquire) && frame > s->ReadyFrames()) {
-    return Fail(BASS_ERROR_POSITION);
-  }
   OutputDevice& device = Lib().device;
-  device.Lock();
-  if (!s->playing) {
-    s->start_frame = frame;
-  } else if (s->paused_at >= 0) {
-    // Paused here: nothing more is mixed, and resuming starts from `frame`.
-    s->start_frame = frame;
-    s->anchor_device_frame = device.FramesHanded();
-    s->start_pending = false;
-    s->paused_at = frame;
-  } else {
-    StartAt(s, frame);
-  }
-  s->last_reported = frame;
-  device.Unlock();
+  const bool moved = SeekStream(s, frame, &device, [&] {
+    if (!s->playing) {
+      s->start_frame = frame;
+    } else if (s->paused_at >= 0) {
+      // Paused here: nothing more is mixed, and resuming starts from `frame`.
+      s->start_frame = frame;
+      s->anchor_device_frame = device.FramesHanded();
+      s->start_pending = false;
+      s->paused_at = frame;
+    } else {
+      StartAt(s, frame);
+    }
+    s->last_reported = frame;
+  });
+  if (!moved) return Fail(BASS_ERROR_POSITION);
   SetError(BASS_OK);
   return 1;
 }

@@ -3,7 +3,8 @@
 // Twelve C calls in the shape of the classic BASS 2.0 API, so that the show's
 // player code reads naturally, plus three for players that seek and pause
 // (the preview): one output device, file streams decoded as
-// they open (the first second at once, the rest on a background thread),
+// they open (the first second at once, the rest on a background thread
+// that keeps a long song in a window around the play position),
 // playback mixed in an SDL audio callback, a playback clock in bytes,
 // and a 512-point spectrum of what is being heard now.
 //

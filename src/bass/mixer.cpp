@@ -15,6 +15,7 @@ int16_t FloatToS16(float x) {
 
 void Mixer::Reserve(int max_frames) {
   scratch_.assign(size_t(std::max(max_frames, 1)) * kChannels, 0.0f);
+  part_ = scratch_;
 }
 
 void Mixer::Mix(StreamTable* table, int64_t first_device_frame, int16_t* out, int frames) {
@@ -39,18 +40,11 @@ void Mixer::MixPart(StreamTable* table, int64_t first_device_frame, int16_t* out
       s->anchor_device_frame = first_device_frame;
     }
     if (s->audio.channels != kChannels) continue;
-    const int64_t length = s->ReadyFrames();  // silence past what is decoded
     const int64_t from = s->start_frame + (first_device_frame - s->anchor_device_frame);
-    const int64_t begin = std::max<int64_t>(from, 0);
-    const int64_t stop = s->paused_at >= 0 ? std::min(length, s->paused_at) : length;
-    const int64_t end = std::min<int64_t>(from + frames, stop);
-    const float* samples = s->Samples();
-    for (int64_t f = begin; f < end; ++f) {
-      const float* src = samples + size_t(f) * kChannels;
-      float* dst = &scratch_[size_t(f - from) * kChannels];
-      dst[0] += src[0];
-      dst[1] += src[1];
-    }
+    const int64_t count = s->paused_at >= 0 ? std::clamp<int64_t>(s->paused_at - from, 0, frames)
+                                            : frames;
+    s->CopyFrames(from, count, part_.data());  // silence past what is decoded
+    for (size_t k = 0; k < size_t(count) * kChannels; ++k) scratch_[k] += part_[k];
   }
   for (int i = 0; i < frames * kChannels; ++i) out[i] = FloatToS16(scratch_[size_t(i)]);
 }

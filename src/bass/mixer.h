@@ -3,7 +3,7 @@
 // Called by the output device's callback under its lock. Pending starts are
 // anchored at the first frame of the block being mixed; every playing stream
 // adds its samples for the block (nothing once past its end); the sum is
-// clipped to the 16-bit range. No allocation: the float scratch buffer is
+// clipped to the 16-bit range. No allocation: the float scratch buffers are
 // made once, when the device opens.
 #ifndef ZIBO_BASS_MIXER_H
 #define ZIBO_BASS_MIXER_H
@@ -31,6 +31,7 @@ class Mixer {
   void MixPart(StreamTable* table, int64_t first_device_frame, int16_t* out, int frames);
 
   std::vector<float> scratch_;
+  std::vector<float> part_;  // one stream's frames for a part
 };
 
 // The 16-bit sample for float `x`: scaled by 32768, rounded to nearest,

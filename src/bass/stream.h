@@ -1,25 +1,38 @@
-// stream.h - one playable stream: decoded samples and its play state.
+// stream.h - one playable stream: its decoded samples and its play state.
 //
-// The samples are decoded once, at the output rate and channel count, and
-// never change once decoded. A stream may still be decoding in the
-// background (stream_decoder.h): then only the first ReadyFrames() frames of
-// Samples() may be read, and past them the stream is silent, as past its end. The play state maps device frames to stream frames: while
-// playing, device frame `anchor_device_frame` carries stream frame
-// `start_frame`, and every later device frame the next stream frame, past
-// the end of the samples too (the clock runs on through silence).
+// The samples are at the output rate and channel count and never change
+// while readable. A stream holds them in one of two ways:
+//  - whole: all of them in `audio.samples` (a short or resampled file);
+//  - windowed: a long file at the output rate is decoded by a background
+//    thread (stream_decoder.h) into `window`, a ring of `window_frames`
+//    frames where frame f lives in slot (f - base) mod window_frames. Only
+//    the frames [begin, ready) are readable; the decoder keeps them a little
+//    behind and well ahead of the play position. A seek elsewhere has its
+//    first frames decoded into free slots as a pending window (`pending_*`),
+//    which replaces the window when the seek takes effect, so the old
+//    position plays on meanwhile.
+// Readers go through CopyFrames, which hands out silence for any frame not
+// held (before 0, past the end, outside the window), as past the end.
 //
-// Threads: the background decoder writes `buffer` beyond the ready count and
-// publishes each piece with a release store; readers load it with acquire.
-// It replaces `buffer` or `audio.samples` only while holding both the output
-// device's lock and `buffer_mutex` (see stream_decoder.h); the spectrum
-// reads the samples under `buffer_mutex`.
-// The play-state fields are shared with the mixer and are only
-// touched under the output device's lock; `last_reported` belongs to the
-// show's thread alone.
+// The play state maps device frames to stream frames: while playing, device
+// frame `anchor_device_frame` carries stream frame `start_frame`, and every
+// later device frame the next stream frame, past the end of the samples too
+// (the clock runs on through silence).
+//
+// Threads: the stream owns its samples, the decoder thread fills them. The
+// decoder writes only ring slots outside [begin, ready) and publishes new
+// frames with a release store of `ready`; `begin`, `base`, a smaller
+// `ready` and the pending window change only under both the output device's
+// lock and `buffer_mutex`. So CopyFrames is safe under either lock: the
+// mixer calls it under the device lock, the spectrum under `buffer_mutex`.
+// The play-state fields are shared with the mixer and are only touched
+// under the output device's lock; `last_reported` belongs to the show's
+// thread alone.
 #ifndef ZIBO_BASS_STREAM_H
 #define ZIBO_BASS_STREAM_H
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -36,39 +49,55 @@ struct Stream {
   Stream& operator=(const Stream&) = delete;
   ~Stream() { StopDecoding(); }
 
+  // Rate and channels; the samples themselves only for a whole stream.
   DecodedAudio audio;
 
-  // While a long file decodes in the background its samples go here instead
-  // of `audio.samples` (which stays empty): memory taken but not zeroed, so
-  // that opening costs no page faults; the decoder touches it as it writes.
-  std::unique_ptr<float[]> buffer;
-  size_t buffer_frames = 0;
-  // Frames decoded so far; -1 when all of `audio` is decoded.
-  std::atomic<int64_t> ready{-1};
+  // The ring of a windowed stream (null for a whole one): memory taken but
+  // not zeroed, so that opening costs no page faults.
+  std::unique_ptr<float[]> window;
+  int64_t window_frames = 0;
+  int64_t keep_behind = 0;  // frames kept before the play position
+  std::atomic<int64_t> begin{0};
+  std::atomic<int64_t> ready{0};
+  int64_t base = 0;
+  // A seek's first frames [pending_begin, pending_ready), slots at
+  // `pending_base`; pending_begin is -1 when there are none.
+  int64_t pending_begin = -1, pending_ready = -1, pending_base = 0;
+  // The file's length in frames once the decoder has met its end, else -1.
+  std::atomic<int64_t> end{-1};
+  // A seek's target while it waits: the decoder holds the window there.
+  std::atomic<int64_t> pinned{-1};
   std::mutex buffer_mutex;
   std::atomic<bool> stop_decoding{false};
-  // False while the background decoder may still publish more frames.
-  std::atomic<bool> decoded_all{true};
+  std::mutex wake_mutex;  // with `wake`: rouses an idle decoder
+  std::condition_variable wake;
   pthread_t decoder = {};
   bool decoder_running = false;  // `decoder` must be joined
 
-  // The samples, interleaved at `audio.channels`.
-  const float* Samples() const { return buffer ? buffer.get() : audio.samples.data(); }
-  // Frames that may be read now.
+  int64_t SlotOf(int64_t frame, int64_t at_base) const {
+    int64_t slot = (frame - at_base) % window_frames;
+    return slot < 0 ? slot + window_frames : slot;
+  }
+  // Copies frames [first, first + count) into `dst` (count * channels
+  // values), silence for frames not held. Call under the device lock or
+  // `buffer_mutex`.
+  void CopyFrames(int64_t first, int64_t count, float* dst) const;
+  // The end of the frames readable now: all of a whole stream, the window's
+  // end for a windowed one.
   int64_t ReadyFrames() const {
-    int64_t r = ready.load(std::memory_order_acquire);
-    return r < 0 ? int64_t(audio.frames()) : r;
+    return window ? ready.load(std::memory_order_acquire) : int64_t(audio.frames());
   }
-  // Waits until the background decoder has decoded everything.
-  void FinishDecoding() {
-    if (decoder_running) pthread_join(decoder, nullptr);  // fails only for a bad thread id
-    decoder_running = false;
+  void WakeDecoder() {
+    std::lock_guard<std::mutex> guard(wake_mutex);
+    wake.notify_all();
   }
-  // Asks the background decoder to stop and waits for it; what was decoded
-  // stays readable.
+  // Stops the background decoder and waits for it; what is held stays
+  // readable.
   void StopDecoding() {
     stop_decoding.store(true, std::memory_order_relaxed);
-    FinishDecoding();
+    WakeDecoder();
+    if (decoder_running) pthread_join(decoder, nullptr);  // fails only for a bad thread id
+    decoder_running = false;
   }
 
   bool playing = false;        // the mixer adds it and its clock runs

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <vector>
 
 #include "audio/audio_decoder.h"
 #include "bass/bass.h"
@@ -126,35 +129,52 @@ TEST(SpectrumTest, FirstFrameAtMsMatchesTheShowsClock) {
   }
 }
 
-// The stream decoder on the no-sound device publishes exactly what the whole
-// file decodes, also when a file outgrows its first buffer or is stopped.
+// The stream decoder on the no-sound device hands out exactly what the whole
+// file decodes: at opening, when stopped, and read in order as the position
+// moves along from each start, across its window's wrap and after seeks back
+// and forth.
 TEST_F(DecodingTest, StreamsPublishExactlyWhatTheWholeFileDecodes) {
   bass::StreamTable table;
   bass::OutputDevice device;
   ASSERT_EQ(device.Open(BASS_DEVICE_NOSOUND, 44100, &table), BASS_OK);
   const struct {
     FileKind kind;
-    int seconds, rate;
-    size_t buffer_frames;
+    int seconds, rate, window_seconds;
     bool background, stop;
-  } cases[] = {{FileKind::kWav16, 10, 44100, 0, true, false},
-               {FileKind::kMp3, 6, 44100, 2 * 44100, true, false},  // header promised 2 s
-               {FileKind::kWav16, 60, 44100, 0, true, true},
-               {FileKind::kWav16, 1, 44100, 0, false, false},
-               {FileKind::kWav16, 5, 48000, 0, false, false}};
+    std::vector<double> reads_from;  // seconds
+  } cases[] = {{FileKind::kWav16, 10, 44100, 0, true, false, {0}},
+               {FileKind::kMp3, 6, 44100, 2, true, false, {0, 4.5, 1.2}},
+               {FileKind::kWav16, 9, 44100, 3, true, false, {2.5, 0.2, 8.9}},
+               {FileKind::kWav16, 60, 44100, 0, true, true, {}},
+               {FileKind::kWav16, 1, 44100, 0, false, false, {0}},
+               {FileKind::kWav16, 5, 48000, 0, false, false, {0.3}}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
     const std::string path = Write(c.kind, c.rate, 2, testing::Noise(5, 0.6, 2, c.seconds * c.rate));
     DecodedAudio whole;
     ASSERT_EQ(DecodeAudioFile(path.c_str(), 44100, 2, &whole), BASS_OK);
     bass::Stream s;
-    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.buffer_frames), BASS_OK);
-    EXPECT_EQ(s.decoder_running, c.background) << c.seconds;
-    EXPECT_GE(s.ReadyFrames(), std::min<int64_t>(44100, int64_t(whole.frames())));
-    c.stop ? s.StopDecoding() : s.FinishDecoding();
-    const size_t ready = size_t(s.ReadyFrames());
-    EXPECT_TRUE(c.stop ? ready <= whole.frames() : ready == whole.frames()) << c.seconds;
-    EXPECT_TRUE(std::equal(s.Samples(), s.Samples() + std::min(ready, whole.frames()) * 2,
-                           whole.samples.begin())) << c.seconds;
+    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.window_seconds * 44100), BASS_OK);
+    EXPECT_EQ(s.decoder_running, c.background);
+    if (c.stop) s.StopDecoding();
+    const int64_t total = int64_t(whole.frames()), held = s.ReadyFrames(), chunk = 5000;
+    EXPECT_TRUE(held >= std::min<int64_t>(44100, total) && held <= total);
+    std::vector<float> got(size_t(held) * 2), want(chunk * 2);
+    { std::lock_guard<std::mutex> guard(s.buffer_mutex); s.CopyFrames(0, held, got.data()); }
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.samples.begin()));
+    got.resize(chunk * 2);
+    for (double from : c.reads_from) {
+      for (int64_t f = int64_t(from * 44100); f < total; f += chunk) {
+        ASSERT_TRUE(bass::SeekStream(&s, f, &device, [&] { s.start_frame = f; })) << f;
+        std::lock_guard<std::mutex> guard(s.buffer_mutex);
+        s.CopyFrames(f, chunk, got.data());
+        std::fill(want.begin(), want.end(), 0.0f);
+        std::copy(&whole.samples[size_t(f) * 2], &whole.samples[0] + 2 * std::min(f + chunk, total),
+                  want.begin());
+        ASSERT_EQ(got, want) << from << " s, read at frame " << f;
+      }
+    }
+    if (!c.stop) { EXPECT_FALSE(bass::SeekStream(&s, total + 1, &device, [] {})); }
   }
   device.Close();
 }
