@@ -1,8 +1,8 @@
 // tga_parse_check.h - runs ParseTga over arbitrary bytes and checks every
 // promise of its contract against an independent reading of those bytes.
 //
-// Shared by the libFuzzer target (fuzz/tga_fuzzer.cpp) and the corpus
-// replay test of the normal build, so both judge a run the same way.
+// Used by the libFuzzer target (fuzz/tga_fuzzer.cpp), which also replays
+// the seed corpus and the crash regressions through it on every run.
 // Pure code; safe on any thread.
 #ifndef ZIBO_FUZZ_TGA_PARSE_CHECK_H
 #define ZIBO_FUZZ_TGA_PARSE_CHECK_H

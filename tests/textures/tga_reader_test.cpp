@@ -1,6 +1,5 @@
-// The TGA reader over bytes: pixel byte order, row order,
-// short files and the size limit. Reading files (the same image as parsing
-// their bytes, messages that name the file) is replayed over the fuzz corpus.
+// The TGA reader over bytes: pixel byte order, row order, short files and
+// the size limit; and over files, which read as their bytes parse.
 #include "textures/tga_reader.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 #include "support/tga_file.h"
 
 namespace zibo {
@@ -40,6 +41,22 @@ TEST(TgaReader, PixelsKeepFileOrderWithTheLastTwoBytesSwapped) {
       }
     }
   }
+}
+
+// A file, whole, with trailing bytes or cut short, gives the image its bytes
+// parse to; a failure names the file.
+TEST(TgaReader, AFileReadsAsItsBytesParse) {
+  testing::TempDir dir;
+  const std::string whole = TgaBytes(3, 2, testing::AsymmetricPixels(3, 2)), path = dir.Path("a.tga");
+  TgaImage read, parsed;
+  std::string error;
+  for (const std::string& bytes : {whole, whole + "trailing", whole.substr(0, 30)}) {
+    ASSERT_TRUE(testing::WriteFileBytes(path, bytes) && Parse(bytes, &parsed, &error));
+    ASSERT_TRUE(ReadTgaFile(path.c_str(), &read, &error)) << error;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Px(read, i % 3, i / 3), Px(parsed, i % 3, i / 3)) << bytes.size();
+  }
+  EXPECT_FALSE(ReadTgaFile(dir.Path("none").c_str(), &read, &error));
+  EXPECT_EQ(error, dir.Path("none") + ": No such file or directory");
 }
 
 // Missing bytes read as zero, also inside the last, partial pixel.
