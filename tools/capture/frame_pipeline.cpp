@@ -81,7 +81,7 @@ void FramePipeline::EncoderLoop() {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] {
-        return !to_encode_.empty() && (to_encode_.front()->last || encoded_ahead_ < kMaxEncodedAhead);
+        return !to_encode_.empty() && (to_encode_.front()->last || bytes_ahead_ < kMaxBytesAhead);
       });
       job = std::move(to_encode_.front());
       to_encode_.pop_front();
@@ -94,7 +94,6 @@ void FramePipeline::EncoderLoop() {
         *bytes = std::move(spare_bytes_.back());
         spare_bytes_.pop_back();
       }
-      ++encoded_ahead_;
     }
     std::string error;
     const bool encoded =
@@ -102,6 +101,7 @@ void FramePipeline::EncoderLoop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!encoded) Fail(error);
+      bytes_ahead_ += bytes->size();
       if (job->key != 0) encoded_by_key_[job->key] = bytes;
       job->bytes = std::move(bytes);
       job->ready = true;
@@ -142,8 +142,8 @@ void FramePipeline::WriterLoop() {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!written) Fail(error);
       if (!job->repeat) {
-        --encoded_ahead_;
-        if (job->key == 0) spare_bytes_.push_back(std::move(*bytes));
+        bytes_ahead_ -= bytes->size();
+        if (job->key == 0 && spare_bytes_.size() < kSpareBytes) spare_bytes_.push_back(std::move(*bytes));
       }
     }
     changed_.notify_all();

@@ -5,8 +5,10 @@
 // encoder thread encodes it (PNG or y4m) and hands the buffer back at once;
 // the writer thread writes the encoded frames to the FrameOutput in order.
 // Rendering therefore waits neither for the disk nor for the long runs of
-// repeated frames that the writer works through (up to kMaxEncodedAhead
-// encoded frames wait for it). A frame submitted with a non-zero picture
+// repeated frames that the writer works through: encoded frames may wait
+// for it up to kMaxBytesAhead, and repeats hold no bytes of their own, so
+// the GL thread keeps drawing while the writer repeats a slide for seconds.
+// A frame submitted with a non-zero picture
 // key has its encoded bytes kept, so a later frame with the same key is
 // submitted as a repeat and written from them without rendering or
 // encoding again. A few buffers are in flight at most; TakeBuffer blocks
@@ -38,9 +40,11 @@ bool EncodeFrame(FrameEncoding encoding, int width, int height, const uint8_t* r
 
 class FramePipeline {
  public:
-  // Encoded frames that may wait for the writer (about 0.7 MB each at
-  // 800x600 in y4m).
-  static constexpr int kMaxEncodedAhead = 48;
+  // Encoded bytes that may wait for the writer: about 350 y4m frames at
+  // 800x600, room to draw on through the writer's longest run of repeats
+  // (four slides, 2056 frames, 1.5 GB). The encoder stops when it is
+  // reached, so memory stays within it plus one frame.
+  static constexpr size_t kMaxBytesAhead = size_t(256) << 20;
 
   // `output` is borrowed and used only by the writer thread until Finish.
   FramePipeline(FrameEncoding encoding, int width, int height, FrameOutput* output,
@@ -64,6 +68,9 @@ class FramePipeline {
 
  private:
   using Bytes = std::shared_ptr<std::vector<uint8_t>>;
+  // Written frames' storage kept for the next encodings; the rest is freed
+  // once a long wait for the writer is over.
+  static constexpr size_t kSpareBytes = 4;
   struct Job {
     int64_t index = 0;
     uint32_t key = 0;
@@ -89,7 +96,7 @@ class FramePipeline {
   std::condition_variable changed_;
   std::deque<JobPtr> to_encode_;  // rendered frames, in order
   std::deque<JobPtr> to_write_;   // every frame, in order
-  int encoded_ahead_ = 0;         // encoded frames not yet written
+  size_t bytes_ahead_ = 0;        // encoded and not yet written
   std::vector<std::vector<uint8_t>> free_buffers_;
   std::vector<std::vector<uint8_t>> spare_bytes_;  // encoded frames' storage, for reuse
   std::map<uint32_t, Bytes> encoded_by_key_;
