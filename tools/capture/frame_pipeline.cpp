@@ -15,10 +15,14 @@ bool EncodeFrame(FrameEncoding encoding, int width, int height, const uint8_t* r
 }
 
 FramePipeline::FramePipeline(FrameEncoding encoding, int width, int height, FrameOutput* output,
-                             int buffers)
-    : encoding_(encoding), width_(width), height_(height), output_(output) {
+                             size_t max_bytes_ahead)
+    : encoding_(encoding),
+      width_(width),
+      height_(height),
+      output_(output),
+      max_bytes_ahead_(max_bytes_ahead) {
   const size_t size = size_t(width) * size_t(height) * 4;
-  for (int i = 0; i < buffers; ++i) free_buffers_.emplace_back(size);
+  for (int i = 0; i < kPixelBuffers; ++i) free_buffers_.emplace_back(size);
   encoder_ = std::thread(&FramePipeline::EncoderLoop, this);
   writer_ = std::thread(&FramePipeline::WriterLoop, this);
 }
@@ -81,7 +85,7 @@ void FramePipeline::EncoderLoop() {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] {
-        return !to_encode_.empty() && (to_encode_.front()->last || bytes_ahead_ < kMaxBytesAhead);
+        return !to_encode_.empty() && (to_encode_.front()->last || bytes_ahead_ < max_bytes_ahead_);
       });
       job = std::move(to_encode_.front());
       to_encode_.pop_front();
