@@ -28,17 +28,17 @@ bool ParseTga(const uint8_t* data, size_t size, TgaImage* out, std::string* erro
              " pixels do not fit in memory";
     return false;
   }
-  std::unique_ptr<uint8_t[]> rgba;
+  std::unique_ptr<uint8_t[], FreeBytes> rgba;
   if (bytes > 0) {
-    rgba.reset(new (std::nothrow) uint8_t[size_t(bytes)]);
+    rgba.reset(static_cast<uint8_t*>(std::calloc(size_t(bytes), 1)));
     if (!rgba) {
       *error = "cannot allocate " + std::to_string(bytes) + " bytes for a " + std::to_string(width) +
                "x" + std::to_string(height) + " image";
       return false;
     }
   }
-  // Pixels present in the data are converted; the rest stay (0, 0, 0, 0),
-  // as if every missing byte had read as zero.
+  // Pixels present in the data are converted; the rest stay as calloc gave
+  // them, (0, 0, 0, 0), as if every missing byte had read as zero.
   const uint8_t* src = data + kTgaHeaderSize;
   const size_t pixels = size_t(width) * size_t(height);
   const size_t present_bytes = size - kTgaHeaderSize;
@@ -58,7 +58,6 @@ bool ParseTga(const uint8_t* data, size_t size, TgaImage* out, std::string* erro
     dst[1] = tail[2];
     dst[2] = tail[1];
     dst[3] = 0;
-    std::memset(dst + 4, 0, (pixels - whole - 1) * 4);
   }
   out->width = width;
   out->height = height;

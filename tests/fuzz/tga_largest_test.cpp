@@ -1,6 +1,6 @@
 // The largest image the reader accepts, 32767 x 32767, really parsed: a
-// buffer just under 4 GiB, black past the one pixel given. Slow (label
-// heavy) and left out of the sanitizer build.
+// buffer just under 4 GiB, black past the one pixel given. Left out of the
+// sanitizer build.
 #include <gtest/gtest.h>
 
 #include <string>
