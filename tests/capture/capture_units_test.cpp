@@ -1,5 +1,5 @@
 // zibo-capture's pieces without GL: options, frame timing, the y4m and PNG
-// encodings, the music spectrum and the progress lines.
+// encodings, the frame pipeline, the music spectrum and the progress lines.
 #include <png.h>
 
 #include <cmath>
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "capture_options.h"
+#include "frame_pipeline.h"
 #include "frame_timing.h"
 #include "music_spectrum.h"
 #include "png_writer.h"
@@ -130,6 +131,20 @@ TEST(Png, RoundTripsThroughLibpngTopRowFirstWithoutAlpha) {
   EXPECT_EQ(std::vector<int>({rgb[0], rgb[1], rgb[2], rgb[3], rgb[9], rgb[10], rgb[11], rgb[47]}), std::vector<int>({255, 255, 255, 0, 255, 0, 0, 255}));
   EXPECT_FALSE(WriteWholeFile("/nonexistent-folder/x.png", {1, 2, 3}, &error));
   EXPECT_EQ(error, "/nonexistent-folder/x.png: No such file or directory");
+}
+
+// 2x2 frames (12 bytes) through a bound of three: in order, past a run of
+// repeats, up to the first failed write, whose message Finish returns.
+TEST(FramePipeline, WritesInOrderWithinTheBoundUntilAWriteFails) {
+  struct : FrameOutput {
+    int64_t next = 0;
+    bool WriteFrame(int64_t i, const std::vector<uint8_t>& bytes, std::string* e) override { *e = "disk full"; return bytes.size() == 12 && i == next++ && i != 400; }
+    bool Finish(std::string*) override { return true; }
+  } out;
+  FramePipeline pipeline(FrameEncoding::kY4m, 2, 2, &out, 36);
+  for (int64_t i = 0; i < 600 && !pipeline.Failed(); ++i) i > 0 && i < 300 ? pipeline.SubmitRepeat(i, 9) : pipeline.SubmitRendered(i, i ? 0 : 9, pipeline.TakeBuffer());
+  std::string error;
+  EXPECT_TRUE(!pipeline.Finish(&error) && out.next == 401 && error == "disk full") << out.next << " " << error;
 }
 
 TEST(MusicSpectrum, ProbesTheMusicAtTheSetTime) {

@@ -15,10 +15,14 @@ bool EncodeFrame(FrameEncoding encoding, int width, int height, const uint8_t* r
 }
 
 FramePipeline::FramePipeline(FrameEncoding encoding, int width, int height, FrameOutput* output,
-                             int buffers)
-    : encoding_(encoding), width_(width), height_(height), output_(output) {
+                             size_t max_bytes_ahead)
+    : encoding_(encoding),
+      width_(width),
+      height_(height),
+      output_(output),
+      max_bytes_ahead_(max_bytes_ahead) {
   const size_t size = size_t(width) * size_t(height) * 4;
-  for (int i = 0; i < buffers; ++i) free_buffers_.emplace_back(size);
+  for (int i = 0; i < kPixelBuffers; ++i) free_buffers_.emplace_back(size);
   encoder_ = std::thread(&FramePipeline::EncoderLoop, this);
   writer_ = std::thread(&FramePipeline::WriterLoop, this);
 }
@@ -81,7 +85,7 @@ void FramePipeline::EncoderLoop() {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] {
-        return !to_encode_.empty() && (to_encode_.front()->last || encoded_ahead_ < kMaxEncodedAhead);
+        return !to_encode_.empty() && (to_encode_.front()->last || bytes_ahead_ < max_bytes_ahead_);
       });
       job = std::move(to_encode_.front());
       to_encode_.pop_front();
@@ -94,7 +98,6 @@ void FramePipeline::EncoderLoop() {
         *bytes = std::move(spare_bytes_.back());
         spare_bytes_.pop_back();
       }
-      ++encoded_ahead_;
     }
     std::string error;
     const bool encoded =
@@ -102,6 +105,7 @@ void FramePipeline::EncoderLoop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!encoded) Fail(error);
+      bytes_ahead_ += bytes->size();
       if (job->key != 0) encoded_by_key_[job->key] = bytes;
       job->bytes = std::move(bytes);
       job->ready = true;
@@ -142,8 +146,8 @@ void FramePipeline::WriterLoop() {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!written) Fail(error);
       if (!job->repeat) {
-        --encoded_ahead_;
-        if (job->key == 0) spare_bytes_.push_back(std::move(*bytes));
+        bytes_ahead_ -= bytes->size();
+        if (job->key == 0 && spare_bytes_.size() < kSpareBytes) spare_bytes_.push_back(std::move(*bytes));
       }
     }
     changed_.notify_all();

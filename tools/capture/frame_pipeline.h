@@ -5,14 +5,14 @@
 // encoder thread encodes it (PNG or y4m) and hands the buffer back at once;
 // the writer thread writes the encoded frames to the FrameOutput in order.
 // Rendering therefore waits neither for the disk nor for the long runs of
-// repeated frames that the writer works through (up to kMaxEncodedAhead
-// encoded frames wait for it). A frame submitted with a non-zero picture
-// key has its encoded bytes kept, so a later frame with the same key is
-// submitted as a repeat and written from them without rendering or
-// encoding again. A few buffers are in flight at most; TakeBuffer blocks
-// until one is free. After an encoding or write error the remaining frames
-// are dropped; Failed() tells the GL thread to stop, and Finish reports the
-// error.
+// repeated frames that the writer works through: encoded frames may wait
+// for it up to a bound in bytes, and repeats hold no bytes of their own. A
+// frame submitted with a non-zero picture key has its encoded bytes kept,
+// so a later frame with the same key is submitted as a repeat and written
+// from them without rendering or encoding again. A few buffers are in
+// flight at most; TakeBuffer blocks until one is free. After an encoding or
+// write error the remaining frames are dropped; Failed() tells the GL
+// thread to stop, and Finish reports the error.
 #ifndef ZIBO_CAPTURE_FRAME_PIPELINE_H
 #define ZIBO_CAPTURE_FRAME_PIPELINE_H
 
@@ -38,13 +38,15 @@ bool EncodeFrame(FrameEncoding encoding, int width, int height, const uint8_t* r
 
 class FramePipeline {
  public:
-  // Encoded frames that may wait for the writer (about 0.7 MB each at
-  // 800x600 in y4m).
-  static constexpr int kMaxEncodedAhead = 48;
+  // Encoded bytes that may wait for the writer by default: about 180 y4m
+  // frames at 800x600. The whole show at that size never had more than
+  // 50 MB waiting. The encoder stops when the bound is reached, so memory
+  // stays within it plus one frame.
+  static constexpr size_t kMaxBytesAhead = size_t(128) << 20;
 
   // `output` is borrowed and used only by the writer thread until Finish.
   FramePipeline(FrameEncoding encoding, int width, int height, FrameOutput* output,
-                int buffers = 3);
+                size_t max_bytes_ahead = kMaxBytesAhead);
   ~FramePipeline();  // finishes if Finish was not called
   FramePipeline(const FramePipeline&) = delete;
   FramePipeline& operator=(const FramePipeline&) = delete;
@@ -64,6 +66,10 @@ class FramePipeline {
 
  private:
   using Bytes = std::shared_ptr<std::vector<uint8_t>>;
+  // Written frames' storage kept for the next encodings; the rest is freed
+  // once a long wait for the writer is over.
+  static constexpr size_t kSpareBytes = 4;
+  static constexpr int kPixelBuffers = 3;
   struct Job {
     int64_t index = 0;
     uint32_t key = 0;
@@ -84,12 +90,13 @@ class FramePipeline {
   const int width_;
   const int height_;
   FrameOutput* const output_;
+  const size_t max_bytes_ahead_;
 
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<JobPtr> to_encode_;  // rendered frames, in order
   std::deque<JobPtr> to_write_;   // every frame, in order
-  int encoded_ahead_ = 0;         // encoded frames not yet written
+  size_t bytes_ahead_ = 0;        // encoded and not yet written
   std::vector<std::vector<uint8_t>> free_buffers_;
   std::vector<std::vector<uint8_t>> spare_bytes_;  // encoded frames' storage, for reuse
   std::map<uint32_t, Bytes> encoded_by_key_;
