@@ -81,20 +81,17 @@ TEST(CaptureCli, UsageAndFailuresEndWithTheirStatusAndMessage) {
 
 TEST(CaptureCli, WritesEachOutputFormat) {
   TempDir temp;
-  // Twice the end of the noise scene into the strobe, 24 frames at 60 fps: the same y4m bytes.
-  std::string y4m[2];
-  for (std::string& output : y4m) {
-    const ProgramResult run = Capture("--size 160x120 --from 111050 --to 111450 --out " + temp.Path("a.y4m") + kMediaArgs);
-    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
-    EXPECT_NE(run.err.find("zibo-capture: 24 frames (0.4 s of show) in "), std::string::npos) << run.err;
-    output = ReadFileBytes(temp.Path("a.y4m"));
-  }
+  // The end of the noise scene into the strobe, 24 frames at 60 fps.
+  ProgramResult run = Capture("--size 160x120 --from 111050 --to 111450 --out " + temp.Path("a.y4m") + kMediaArgs);
+  ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+  EXPECT_NE(run.err.find("zibo-capture: 24 frames (0.4 s of show) in "), std::string::npos) << run.err;
+  const std::string y4m = ReadFileBytes(temp.Path("a.y4m"));
   const std::string header = Y4mStreamHeader(160, 120, FrameRate{60, 1});
-  EXPECT_EQ(y4m[0].size(), header.size() + 24 * (6 + 160 * 120 * 3 / 2));
-  EXPECT_TRUE(y4m[0].substr(0, header.size()) == header && y4m[0] == y4m[1]);
+  EXPECT_EQ(y4m.size(), header.size() + 24 * (6 + 160 * 120 * 3 / 2));
+  EXPECT_EQ(y4m.substr(0, header.size()), header);
   // 4 fps from 21300 ms into a folder: the emptying bar, then slide s1 at 21550.
   const std::string folder = temp.Path("frames") + "/";
-  ProgramResult run = Capture("--fps 4 --from 21300 --to 21800 --size 64x48 --out " + folder + kMediaArgs);
+  run = Capture("--fps 4 --from 21300 --to 21800 --size 64x48 --out " + folder + kMediaArgs);
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
   int width = 0;
   const std::string first = PngRgb(folder + "000000.png", &width);
