@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""The real show on a private X server: Xvfb, or Xorg's dummy driver where a
-case needs real display modes, optionally under openbox. The show is driven
-as a user would drive it (keys, clicks, close requests) and watched (windows,
-properties, pixels, display mode) through ONE long-lived Xlib connection, so
-polling never makes the server come and go. Every wait is bounded by the
-state awaited, not by a fixed sleep. Usage: x_show.py ZIBO MEDIA CASE [ZIBO-PREVIEW ZIBO-CAPTURE]"""
+"""The real show on a private X server (Xvfb; Xorg's dummy driver for real display modes; openbox), driven and
+watched as a user would, through ONE long-lived Xlib connection so that polling never makes the server come and
+go; every wait is bounded by the state awaited. Usage: x_show.py ZIBO MEDIA CASE [ZIBO-PREVIEW ZIBO-CAPTURE]"""
 import array, ctypes as C, os, shutil, signal, subprocess, sys, tempfile, time
 
 X, XT, XR = (C.CDLL(n) for n in ("libX11.so.6", "libXtst.so.6", "libXrandr.so.2"))
@@ -47,8 +44,7 @@ def wait_for(what, predicate, timeout=60):
 
 
 class Server:
-    """A private X server (-noreset: it never resets between clients) and
-    the harness's one connection to it."""
+    """A private X server (-noreset: it never resets between clients) and our one connection to it."""
 
     def __init__(self, work, screen="1024x768x24", xorg=False, wm=False):
         read, write = os.pipe()
@@ -106,7 +102,6 @@ class Server:
         return found[0]
 
     def geometry(self, window):
-        """Size, map state and absolute position of a window."""
         a, x, y, child = (I * 40)(), I(), I(), UL()  # XWindowAttributes: width [2], height [3], map_state [23]
         if not X.XGetWindowAttributes(self.dpy, UL(window), a):
             return {"viewable": False}
@@ -115,7 +110,6 @@ class Server:
         return {"x": x.value, "y": y.value, "w": a[2], "h": a[3], "viewable": a[23] == 2}
 
     def tree(self, window):
-        """A window's parent and children."""
         root, parent, kids, n = UL(), UL(), C.POINTER(UL)(), C.c_uint()
         X.XQueryTree(self.dpy, UL(window), C.byref(root), C.byref(parent), C.byref(kids), C.byref(n))
         return parent.value, (kids[:n.value] if kids else [])
@@ -135,8 +129,7 @@ class Server:
         X.XSync(self.dpy, False)
 
     def answer(self, box, key, show):
-        """Presses `key` in a message box until the box is gone (a box that
-        has just appeared may not take keys yet)."""
+        """Presses `key` in a message box until it is gone (a new box may not take keys yet)."""
         def gone():
             if not self.geometry(box)["viewable"]:
                 return True
@@ -166,15 +159,11 @@ class Server:
         bgr0[3::4] = bytes(w * h)
         return bgr0
 
-    def white_run(self, window, y=300):
-        """White pixels on row `y` of the window (as on screen) between the loading bar's inner edges."""
-        g = self.geometry(window)
-        row = self.grab(self.root, g["x"] + 65, g["y"] + y, 670, 1)
-        return sum(1 for i in range(0, len(row), 4) if min(row[i:i + 3]) > 127)
-
     def bar_step(self, window):
-        """The loading bar's fill step, 0 to 16 (675 px make 16 steps)."""
-        return round((self.white_run(window) + 2.5) / 42.1875)
+        """The loading bar's fill step, 0 to 16, from its white pixels on screen (675 px make 16 steps)."""
+        g = self.geometry(window)
+        row = self.grab(self.root, g["x"] + 65, g["y"] + 300, 670, 1)
+        return round((sum(1 for i in range(0, len(row), 4) if min(row[i:i + 3]) > 127) + 2.5) / 42.1875)
 
     def mode(self):
         res = C.cast(XR.XRRGetScreenResourcesCurrent(self.dpy, UL(self.root)), C.POINTER(UL * 4))
@@ -228,8 +217,7 @@ class Case:
         return self.x
 
     def folder(self, name, without=(), song=None, effect=None):
-        """A fresh folder with the build's media; `song`/`effect` are sox
-        arguments that replace disco.mp3/s.ogg."""
+        """A fresh folder with the build's media; `song`/`effect`: sox arguments that replace disco.mp3/s.ogg."""
         path = os.path.join(self.work, name)
         os.mkdir(path)
         for f in os.listdir(self.media):
@@ -255,8 +243,7 @@ class Case:
 
 
 def check_pace(x, window):
-    """The bar fills one step per 1071.4 ms of wall time, within the step
-    that sampling a staircase adds or loses and the time a grab takes."""
+    """One bar step per 1071.4 ms of wall time, give or take a sampled step and a grab's time."""
     wait_for("the loading bar", lambda: x.bar_step(window) >= 1)
     t0, first, t1 = time.monotonic(), x.bar_step(window), time.monotonic()
     time.sleep(5)  # a measured interval, not a wait for something
