@@ -119,6 +119,7 @@ TEST(Png, IsAValidPngWithoutAlpha) {
   image.version = PNG_IMAGE_VERSION;
   ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
   EXPECT_EQ(image.format & PNG_FORMAT_FLAG_ALPHA, 0u);
+  png_image_free(&image);  // no finish_read to free it
   EXPECT_FALSE(WriteWholeFile("/nonexistent-folder/x.png", {1, 2, 3}, &error));
   EXPECT_EQ(error, "/nonexistent-folder/x.png: No such file or directory");
 }
