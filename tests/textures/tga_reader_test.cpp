@@ -93,6 +93,12 @@ TEST(TgaReader, SizesAtTheEdges) {
       EXPECT_EQ(image.byte_size(), 0u);
     }
   }
+  // The largest accepted, just under 4 GiB, black past the one pixel given.
+  TgaImage largest;
+  std::string error;
+  ASSERT_TRUE(Parse(TgaBytes(32767, 32767, "\x09\x08\x07"), &largest, &error)) << error;
+  EXPECT_EQ(Px(largest, 0, 0), (std::vector<int>{9, 7, 8, 0}));
+  EXPECT_EQ(Px(largest, 32766, 32766), (std::vector<int>{0, 0, 0, 0}));
 }
 
 }  // namespace
