@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# install_test.sh tree|deb BUILD-DIR VERSION
-#   tree: installs BUILD-DIR into a temporary prefix and runs the installed
-#         programs the way the desktop entry and a user would.
+# install_test.sh tree|deb BUILD-DIR VERSION (exits 77, skipped, when a tool it needs is missing)
+#   tree: installs BUILD-DIR into a temporary prefix and runs the installed programs as the desktop entry would
 #   deb:  builds the Debian package and checks its control data and files.
-# Exits 77 (skipped) when a tool it needs is missing.
 set -uo pipefail
 mode=$1 build=$2 version=$3
 work=$(mktemp -d)

@@ -36,10 +36,10 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_for(what, predicate, timeout=60):
+def wait_for(what, predicate, timeout=60, state=lambda: ""):
     deadline = time.monotonic() + timeout
     while not predicate():
-        check(time.monotonic() < deadline, "waited %d s in vain for %s" % (timeout, what))
+        check(time.monotonic() < deadline, "waited %d s in vain for %s%s" % (timeout, what, state()))
         time.sleep(0.05)
 
 
@@ -191,9 +191,7 @@ class Show:
 
     def ended(self): return self.proc.poll() is not None
 
-    def stderr(self):
-        self.err.seek(0)
-        return self.err.read()
+    def stderr(self): return open(self.err.name).read()
 
     def end(self, expected, how=None, timeout=60):
         """Waits for the exit status `expected` (sending `how` first); a 0 must come with no failure reported."""
@@ -254,8 +252,8 @@ def check_pace(x, window):
 
 
 def case_windowed_wm(c):
-    """No under openbox: 800x600, topmost, frame corner at (112, 84), title
-    bar and thin border, moving as the one action; Escape ends it with 0."""
+    """No under openbox: 800x600, topmost, frame corner at (112, 84), title bar and thin border, moving as
+    the one action; Escape ends it with 0."""
     x = c.server(wm=True)
     show = c.start(c.folder("run"), "no", audio="dummy")
     w = x.find("zibo", show)
@@ -273,9 +271,8 @@ def case_windowed_wm(c):
 
 
 def case_small_screen(c):
-    """Cancel (Escape) ends at once with 0: no window, no audio, no files. No
-    on a screen smaller than the window: the centring offset goes negative;
-    SIGTERM ends with 0."""
+    """Cancel (Escape) ends at once with 0: no window, no audio, no files. No on a screen smaller than the
+    window: the centring offset goes negative; SIGTERM ends with 0."""
     x = c.server(screen="798x598x24")
     folder = c.folder("cancel")
     show = c.start(folder, "cancel")
@@ -312,9 +309,8 @@ def case_fullscreen(c):
 
 
 def case_mode_switch(c):
-    """Xorg's dummy driver under openbox: Yes switches to 800x600 (fullscreen,
-    undecorated) and every ending puts 1024x768 back, a failure after the
-    switch once its box is dismissed."""
+    """Xorg's dummy driver under openbox: Yes switches to 800x600 (fullscreen, undecorated) and every ending
+    puts 1024x768 back, a failure after the switch once its box is dismissed."""
     x = c.server(xorg=True, wm=True)
     check(x.mode() == "1024x768", "desktop in %s" % x.mode())
     for ending in ["Escape", "close", signal.SIGTERM, signal.SIGINT, "no song"]:
@@ -380,11 +376,8 @@ def case_natural_end(c):
     check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
 
 
-def wait_title(x, window, what, predicate):
-    try:
-        wait_for("a title " + what, lambda: predicate(x.title(window)))
-    except Failure as failure:
-        raise Failure("%s; the title reads %r" % (failure, x.title(window)))
+def wait_title(x, w, what, predicate):
+    wait_for("a title " + what, lambda: predicate(x.title(w)), state=lambda: "; it reads %r" % x.title(w))
 
 
 def go_to_beat(x, window, beat, scene):  # from the start: PageDown is 32 beats, Shift+Right 4, Right 1
@@ -396,13 +389,9 @@ def go_to_beat(x, window, beat, scene):  # from the start: PageDown is 32 beats,
     wait_title(x, window, title, lambda t: t == title)
     return (beat * 60000 + 139) // 140
 
-def picture(x, window):
-    """The 800x600 picture between the bars of a 1000x600 window."""
-    return x.grab(window, 100, 0, 800, 600)
-
-
 def case_preview(c):
-    """zibo-preview in 1000x600 by keys: paused frames are capture's, slides reload, the loop wraps."""
+    """zibo-preview in 1000x600 (the picture between bars at x 100) by keys: paused frames are capture's,
+    slides reload, the loop wraps."""
     x, (c.zibo, capture), folder = c.server(), sys.argv[4:6], c.folder("preview")
     show = Show(c, folder, args=["--size", "1000x600"])
     w, seen = x.find("zibo-preview ", show), {}
@@ -411,17 +400,17 @@ def case_preview(c):
     for beat, scene in [(20, "loading bar"), (45, "bar emptying"), (60, "slide s1"), (80, "slide s2"),
                         (150, "upright dancer"), (200, "hanging dancer"), (240, "spectrum noise"),
                         (280, "strobe s7")]:
-        ms, seen[beat] = go_to_beat(x, w, beat, scene), picture(x, w)
+        ms, seen[beat] = go_to_beat(x, w, beat, scene), x.grab(w, 100, 0, 800, 600)
         subprocess.run([capture, "--media", folder, "--at", str(ms), "--out", folder + ".png"], check=True)
         rgb = subprocess.run(["convert", folder + ".png", "rgb:-"], stdout=subprocess.PIPE, check=True).stdout
         check(all(rgb[i::3] == seen[beat][2 - i::4] for i in range(3)), "beat %d is not capture's frame" % beat)
     go_to_beat(x, w, 60, "slide s1")
     shutil.copy(c.media + "/s2.tga", folder + "/s1.tga")
-    wait_for("the replaced slide s1 to show s2", lambda: picture(x, w) == seen[80], timeout=10)
+    wait_for("the replaced slide s1 to show s2", lambda: x.grab(w, 100, 0, 800, 600) == seen[80], timeout=10)
     os.truncate(folder + "/s1.tga", 17)
     wait_title(x, w, "naming the broken s1.tga", lambda t: "  s1.tga: " in t)
     check("s1.tga" in show.stderr(), "the broken slide is not reported on stderr")
-    check(picture(x, w) == seen[80], "the broken slide replaced the picture")
+    check(x.grab(w, 100, 0, 800, 600) == seen[80], "the broken slide replaced the picture")
     for key in ["Home", "bracketleft"] + ["Right"] * 4 + ["bracketright", "l", "p"]:  # loop beats 0 to 4, play
         x.key(key, w)
     wait_title(x, w, "late in the loop", lambda t: "loop 0-1715 ms" in t and 1300 <= int(t.split()[1]) < 1700)
