@@ -1,47 +1,62 @@
 #!/usr/bin/env bash
-# Builds zibo and runs its tests:
-#  1. the normal build;
-#  2. every test of the normal build, while the ASan+UBSan build and a short
-#     libFuzzer run over the TGA reader go on beside them (the longest tests,
-#     the natural end, the start-up stress and the X cases, mostly wait on
-#     the music clock or an X server);
-#  3. with the ASan+UBSan build, the tests of the code that parses input,
-#     owns threads or manages memory: LeakSanitizer on wherever no GL driver
-#     is loaded, then the bad-media runs and capture's program with it off
-#     (Mesa's driver leaves allocations at unload whose stacks name no
-#     module). Pixel comparisons on llvmpipe run in the normal build only.
+# Builds zibo and runs its tests, in two phases that each keep both cores
+# busy:
+#  1. the normal build, and beside it the ASan+UBSan build;
+#  2. every test of the normal build, and beside them, with the ASan+UBSan
+#     build, the tests of the code that parses input, owns threads or
+#     manages memory (LeakSanitizer on wherever no GL driver is loaded, then
+#     the bad-media runs and capture's program with it off: Mesa's driver
+#     leaves allocations at unload whose stacks name no module), then a
+#     30 s libFuzzer run over the TGA reader. Pixel comparisons on llvmpipe
+#     and X-server runs are left to the normal build. The longest tests (the
+#     natural end, the start-up stress, the X cases) mostly wait on the
+#     music clock or an X server.
+# The side work's output goes to build/side.log and is shown when it fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 t0=$SECONDS
 stage() { echo "== $1 (at $((SECONDS - t0)) s)"; }
+scripts/install-deps.sh  # once, before two builds would race for apt
+mkdir -p build
+side_log=build/side.log
+: >"$side_log"
+side=""
+# Runs "$@" in the background, in a session of its own (so that a failure
+# here can stop all of it), appending to the side log.
+beside() { setsid "$@" >>"$side_log" 2>&1 & side=$!; }
+trap '[ -z "$side" ] || kill -- "-$side" 2>/dev/null || true' EXIT
+finish_side() {
+  if ! wait "$side"; then
+    tail -80 "$side_log" >&2
+    echo "== FAILED beside the normal pass: $1 (whole log: $side_log)" >&2
+    exit 1
+  fi
+  side=""
+}
 
-stage "normal build"
+stage "normal build, with the ASan+UBSan build beside it"
+beside scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF
 scripts/build.sh build
+finish_side "the ASan+UBSan build"
+stage "ASan+UBSan build done"
 
-stage "all tests, with the ASan+UBSan build and the fuzzing beside them"
-side_log=build/sanitizer-and-fuzz.log
-# In a session of its own, so that a failed test pass can stop all of it.
-setsid bash -c 'scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF && scripts/fuzz.sh 30' \
-  >"$side_log" 2>&1 &
-side=$!
-trap 'kill -- "-$side" 2>/dev/null || true' EXIT
-# Twice as many tests as cores, for the same reason.
+stage "all tests, with the sanitized tests and the fuzzing beside them"
+beside bash -c '
+  set -euo pipefail
+  export UBSAN_OPTIONS=print_stacktrace=1
+  cd build-asan
+  echo "== ASan+UBSan: tests without GL, leak checks on"
+  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j '"$jobs"' -LE "gl|xserver|slow|install|^badmedia$"
+  echo "== ASan+UBSan: bad media and capture"
+  ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j '"$jobs"' \
+    -L "^(badmedia|capture)$" -LE "xserver|slow" -E "^CaptureRender\."
+  cd ..
+  echo "== fuzzing"
+  scripts/fuzz.sh 30'
+# Twice as many tests as cores, for the reason above.
 (cd build && ctest --output-on-failure -j "$((jobs * 2))")
-stage "waiting for the ASan+UBSan build and the fuzzing"
-if ! wait "$side"; then
-  tail -60 "$side_log" >&2
-  echo "the ASan+UBSan build or the fuzzing failed (whole log: $side_log)" >&2
-  exit 1
-fi
-trap - EXIT
-grep '^TGA fuzzing:' "$side_log"
-
-export UBSAN_OPTIONS=print_stacktrace=1
-stage "ASan+UBSan: tests without GL, leak checks on"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" \
-  -LE 'gl|xserver|slow|install|^badmedia$')
-stage "ASan+UBSan: bad media and capture"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$jobs" \
-  -L '^(badmedia|capture)$' -LE 'xserver|slow' -E '^CaptureRender\.')
+stage "waiting for the sanitized tests and the fuzzing"
+finish_side "the sanitized tests or the fuzzing"
+grep -E '^== |tests passed|^TGA fuzzing:' "$side_log"
 stage "done"
