@@ -36,6 +36,7 @@
 #include "show/show_media.h"
 #include "textures/texture_upload.h"
 #include "textures/tga_reader.h"
+#include "show/heap_reuse.h"
 
 namespace zibo {
 namespace {
@@ -247,4 +248,7 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace zibo
 
-int main(int argc, char** argv) { return zibo::Main(argc, argv); }
+int main(int argc, char** argv) {
+  zibo::KeepFreedMemoryForReuse();  // as the show does
+  return zibo::Main(argc, argv);
+}

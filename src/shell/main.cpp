@@ -1,3 +1,7 @@
 #include "shell/run_show.h"
+#include "show/heap_reuse.h"
 
-int main() { return zibo::RunShow(); }
+int main() {
+  zibo::KeepFreedMemoryForReuse();
+  return zibo::RunShow();
+}

@@ -20,6 +20,7 @@
 #include "show/show.h"
 #include "show/show_media.h"
 #include "y4m_writer.h"
+#include "show/heap_reuse.h"
 
 namespace zibo {
 namespace {
@@ -106,6 +107,7 @@ int Run(const CaptureOptions& options) {
 }  // namespace zibo
 
 int main(int argc, char** argv) {
+  zibo::KeepFreedMemoryForReuse();
   zibo::CaptureOptions options;
   std::string error;
   switch (zibo::ParseCaptureOptions(argc, argv, &options, &error)) {

@@ -6,8 +6,10 @@
 
 #include "preview_options.h"
 #include "run_preview.h"
+#include "show/heap_reuse.h"
 
 int main(int argc, char** argv) {
+  zibo::KeepFreedMemoryForReuse();
   zibo::PreviewOptions options;
   std::string error;
   switch (zibo::ParsePreviewOptions(argc, argv, &options, &error)) {
