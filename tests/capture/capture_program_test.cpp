@@ -108,6 +108,16 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   EXPECT_EQ(std::count(probe.out.begin(), probe.out.end(), '\n'), 2) << probe.out;
 }
 
+// The live show's drawing on an 800x600 offscreen context, with the spectrum of the decoded music.
+struct LiveShow {
+  std::string error;
+  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
+  DecodedAudio music;
+  bool decoded = DecodeShowMusic(kMedia, &music, &error);
+  MusicSpectrum spectrum{music};
+  std::unique_ptr<Show> show = gl && decoded ? Show::Load(TgaFilesIn(kMedia), spectrum, &error) : nullptr;
+};
+
 TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
   // The dancer holding H, the spectrum noise, and the inverted strobe.
   const std::pair<int32_t, bool> cases[] = {{60000, true}, {100000, false}, {111449, false}};
@@ -119,15 +129,9 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
     ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
     captured.push_back(PngRgb(temp.Path("f.png")));
   }
-  // The live show's drawing, with the spectrum of the decoded music.
-  std::string error;
-  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
-  ASSERT_TRUE(gl) << error;
-  DecodedAudio music;
-  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
-  MusicSpectrum spectrum(music);
-  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
-  ASSERT_TRUE(show) << error;
+  LiveShow live;
+  ASSERT_TRUE(live.show) << live.error;
+  auto& [error, gl, music, decoded, spectrum, show] = live;
   for (size_t i = 0; i < captured.size(); ++i) {
     spectrum.SetTimeMs(cases[i].first);
     show->DrawFrame(cases[i].first, cases[i].second);
@@ -145,14 +149,9 @@ TEST(CaptureRender, OneFrameEqualsTheLiveDrawingOfTheSameTime) {
 // 800x600): every pattern of skipped layers in the real song, and every 100th ms of the scene, give
 // the pixels of all five layers drawn with the mipmapped filter.
 TEST(CaptureRender, SkippingInvisibleNoiseLayersChangesNoPixel) {
-  std::string error;
-  std::unique_ptr<OffscreenGl> gl = OffscreenGl::Create(800, 600, &error);
-  ASSERT_TRUE(gl) << error;
-  DecodedAudio music;
-  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error)) << error;
-  MusicSpectrum spectrum(music);
-  std::unique_ptr<Show> show = Show::Load(TgaFilesIn(kMedia), spectrum, &error);
-  ASSERT_TRUE(show) << error;
+  LiveShow live;
+  ASSERT_TRUE(live.show) << live.error;
+  auto& [error, gl, music, decoded, spectrum, show] = live;
   std::set<int> patterns;
   std::vector<int32_t> times;
   for (int32_t t = 94286; t <= 111428; ++t) {
