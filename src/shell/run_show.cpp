@@ -1,7 +1,11 @@
 #include "shell/run_show.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -11,6 +15,7 @@
 #include "shell/stop_signals.h"
 #include "shell/viewer_question.h"
 #include "show/show.h"
+#include "show/media_lookup.h"
 #include "show/show_frame.h"
 #include "show/show_media.h"
 
@@ -71,6 +76,11 @@ void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREA
 int RunShow() {
   const ViewerAnswer answer = AskViewer();
   if (answer == ViewerAnswer::kCancel) return 0;
+
+  // The show opens its files by name, so it works in its media folder.
+  const std::string media = LookUpMediaFolder("zibo");
+  if (media != "." && chdir(media.c_str()) != 0)
+    std::fprintf(stderr, "zibo: cannot enter %s: %s\n", media.c_str(), std::strerror(errno));
 
   // From here on, SIGINT and SIGTERM close the show like its window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -59,9 +59,10 @@ bool SpoilFile(const CaseFolder& dir, const std::string& name, Spoil spoil) {
   return WriteFileBytes(dir.Path(name), bytes);
 }
 
+// No media folder but the case's own, even where zibo is installed.
 ProgramOptions Headless(const std::string& dir) {
   return {{}, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir + "/.audio", "DISPLAY",
-               "WAYLAND_DISPLAY"}, dir, "n\n"};
+               "WAYLAND_DISPLAY", "XDG_DATA_HOME=/nonexistent", "XDG_DATA_DIRS=/nonexistent"}, dir, "n\n"};
 }
 
 bool Audible(const std::string& dir) { return ReadFileBytes(dir + "/.audio").find_first_not_of('\0') != std::string::npos; }

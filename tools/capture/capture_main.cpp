@@ -17,6 +17,8 @@
 #include "frame_renderer.h"
 #include "png_writer.h"
 #include "progress_report.h"
+#include "show/media_lookup.h"
+#include "show/program_version.h"
 #include "show/show.h"
 #include "show/show_media.h"
 #include "y4m_writer.h"
@@ -115,7 +117,7 @@ int main(int argc, char** argv) {
       std::fputs(zibo::CaptureUsage(), stdout);
       return 0;
     case zibo::ParseOutcome::kVersion:
-      std::printf("zibo-capture %s\n", ZIBO_VERSION);
+      std::fputs(zibo::VersionText("zibo-capture").c_str(), stdout);
       return 0;
     case zibo::ParseOutcome::kError:
       std::fprintf(stderr, "zibo-capture: %s\n%s", error.c_str(), zibo::CaptureUsage());
@@ -123,6 +125,7 @@ int main(int argc, char** argv) {
     case zibo::ParseOutcome::kRun:
       break;
   }
+  if (!options.media_named) options.media_dir = zibo::LookUpMediaFolder("zibo-capture");
   // A dead ffmpeg must show up as a write error, not kill the capture.
   signal(SIGPIPE, SIG_IGN);
   return zibo::Run(options);

@@ -26,7 +26,8 @@ const char kUsage[] =
     "  --out FILE      FILE.png (with --at), DIR/ (numbered PNG frames),\n"
     "                  FILE.y4m (raw YUV 4:2:0 video), FILE.mp4 or FILE.mkv\n"
     "                  (H.264 and AAC with the music, made by ffmpeg)\n"
-    "  --media DIR     read the show's media from DIR (default: current directory)\n"
+    "  --media DIR     read the show's media from DIR (default: the first folder\n"
+    "                  holding all eleven files, as zibo looks them up)\n"
     "  --size WxH      picture size (default 800x600); the 640x480 screen is\n"
     "                  scaled to it; video formats need even sides\n"
     "  --hold KEYS     draw as if these keys were held: h, space or h,space\n"
@@ -190,6 +191,7 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
     } else if (name == "--media") {
       ok = !value.empty();
       options->media_dir = value;
+      options->media_named = true;
       expected = "a folder";
     } else if (name == "--size") {
       ok = ParseSize(value, &options->width, &options->height);

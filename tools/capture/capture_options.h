@@ -44,6 +44,7 @@ struct CaptureOptions {
   std::string out;
   OutputFormat format = OutputFormat::kY4m;
   std::string media_dir = ".";
+  bool media_named = false;  // --media given; else the folder is looked up
   int width = 800;
   int height = 600;
   bool hold_h = false;

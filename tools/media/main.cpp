@@ -16,6 +16,7 @@
 #include "horn.h"
 #include "pictures.h"
 #include "png_writer.h"
+#include "show/program_version.h"
 #include "show/show_media.h"
 #include "song.h"
 #include "tga_writer.h"
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && first == "--version") {
-    std::printf("zibo-media %s\n", ZIBO_VERSION);
+    std::fputs(zibo::VersionText("zibo-media").c_str(), stdout);
     return 0;
   }
   if (first == "--icon") {

@@ -7,6 +7,8 @@
 #include "preview_options.h"
 #include "run_preview.h"
 #include "show/heap_reuse.h"
+#include "show/media_lookup.h"
+#include "show/program_version.h"
 
 int main(int argc, char** argv) {
   zibo::KeepFreedMemoryForReuse();
@@ -17,7 +19,7 @@ int main(int argc, char** argv) {
       std::fputs(zibo::PreviewUsage(), stdout);
       return 0;
     case zibo::PreviewParse::kVersion:
-      std::printf("zibo-preview %s\n", ZIBO_VERSION);
+      std::fputs(zibo::VersionText("zibo-preview").c_str(), stdout);
       return 0;
     case zibo::PreviewParse::kError:
       std::fprintf(stderr, "zibo-preview: %s\n%s", error.c_str(), zibo::PreviewUsage());
@@ -25,5 +27,6 @@ int main(int argc, char** argv) {
     case zibo::PreviewParse::kRun:
       break;
   }
+  if (!options.media_named) options.media_dir = zibo::LookUpMediaFolder("zibo-preview");
   return zibo::RunPreview(options);
 }

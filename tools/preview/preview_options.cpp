@@ -14,7 +14,8 @@ const char kUsage[] =
     "Plays the show with its music in a window you can steer, and reloads any of its\n"
     "media files as soon as it changes on disk.\n"
     "\n"
-    "  --media DIR     read the show's media from DIR (default: current directory)\n"
+    "  --media DIR     read the show's media from DIR (default: the first folder\n"
+    "                  holding all eleven files, as zibo looks them up)\n"
     "  --at MS         start at music time MS (default 0)\n"
     "  --loop FROM:TO  loop from FROM to TO (milliseconds), looping on\n"
     "  --windowed      an 800x600 window (the default)\n"
@@ -83,6 +84,7 @@ PreviewParse ParsePreviewOptions(int argc, const char* const* argv, PreviewOptio
     const char* expected = nullptr;
     if (name == "--media") {
       options->media_dir = value;
+      options->media_named = true;
       if (value.empty()) expected = "a folder";
     } else if (name == "--at") {
       if (!ParseNumber(value, 0, kPreviewEndMs, &a)) expected = "milliseconds from 0 to 128572";

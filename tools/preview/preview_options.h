@@ -13,6 +13,7 @@ namespace zibo {
 
 struct PreviewOptions {
   std::string media_dir = ".";
+  bool media_named = false;  // --media given; else the folder is looked up
   int32_t at_ms = 0;
   bool loop = false;  // --loop given: looping is on from the start
   int32_t loop_from_ms = 0;
