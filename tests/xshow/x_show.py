@@ -183,7 +183,9 @@ class Show:
 
     def __init__(self, case, folder, audio="disk", args=()):
         self.folder, self.audio = folder, folder + ".raw"
-        environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio)
+        # Media from `folder` only, even where zibo is installed.
+        environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio,
+                       XDG_DATA_HOME="/nonexistent", XDG_DATA_DIRS="/nonexistent")
         self.err = open(folder + ".err", "w+")
         self.proc = subprocess.Popen([case.zibo, *args], cwd=folder, env=environ, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=self.err)
