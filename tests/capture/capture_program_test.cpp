@@ -99,13 +99,15 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   // One second across the noise scene's end into the strobe, as H.264 with the AAC music.
   run = Capture("--from 111000 --to 112000 --size 160x120 --out " + temp.Path("clip.mp4") + kMediaArgs);
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
-  const ProgramResult probe = Capture("-v error -count_frames -of csv=p=0 -show_entries stream=codec_name,"
-                                      "nb_read_frames,width,duration " + temp.Path("clip.mp4"), {}, "ffprobe");
+  const ProgramResult probe = Capture("-v error -count_frames -of csv=p=0 -show_entries stream=codec_name,nb_read_frames,"
+                                      "width,duration:chapter=start_time:chapter_tags=title " + temp.Path("clip.mp4"), {}, "ffprobe");
   const size_t audio = probe.out.find("aac,");  // codec, width, duration, frames; codec, duration
   EXPECT_EQ(probe.out.substr(0, audio), "h264,160,1.000000,60\n") << ::testing::PrintToString(probe);
   ASSERT_NE(audio, std::string::npos) << probe.out;
   EXPECT_NEAR(std::atof(probe.out.c_str() + audio + 4), 1.0, 0.05) << probe.out;
-  EXPECT_EQ(std::count(probe.out.begin(), probe.out.end(), '\n'), 2) << probe.out;
+  // The chapters' own track, then a chapter per scene from its first frame (frame 26 is 111433 ms).
+  EXPECT_EQ(probe.out.substr(probe.out.find('\n', audio) + 1),
+            "bin_data,1.000000,N/A\n0.000000,spectrum noise\n0.433000,strobe s7\n");
 }
 
 // The live show's drawing on an 800x600 offscreen context, with the spectrum of the decoded music.
@@ -209,7 +211,8 @@ TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
       ASSERT_TRUE(output && output->WriteHeader(Y4mStreamHeader(160, 120, FrameRate{60, 1}), &error)) << error;
       FramePipeline pipeline(FrameEncoding::kY4m, 160, 120, output.get());
       const CaptureRange range{from, FrameRate{60, 1}, FrameCount(from, to, FrameRate{60, 1})};
-      ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error)) << error;
+      ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error) &&
+                  output->Commit(&error)) << error;
       videos[reuse] = ReadFileBytes(temp.Path("v.y4m"));
     }
     EXPECT_TRUE(videos[0].size() > 1000 && videos[0] == videos[1]) << from;
