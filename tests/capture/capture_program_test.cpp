@@ -202,8 +202,9 @@ TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
   }
   // Captures that reuse pictures write the same video as drawing every frame:
   // the bar's last steps into the emptying bar; the noise into the strobe.
+  // They keep a picture only while it can come again: one bar step, the strobe's two states.
   TempDir temp;
-  for (const auto& [from, to] : {std::pair{15900, 17400}, std::pair{111300, 111700}}) {
+  for (const auto& [from, to, kept] : {std::tuple{15900, 17400, 1u}, std::tuple{111300, 111700, 2u}}) {
     CaptureCounts counts[2];
     std::string videos[2];
     for (int reuse = 0; reuse < 2; ++reuse) {
@@ -214,6 +215,7 @@ TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
       ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error) &&
                   output->Commit(&error)) << error;
       videos[reuse] = ReadFileBytes(temp.Path("v.y4m"));
+      EXPECT_EQ(pipeline.MostPicturesKept(), reuse ? kept : 0u) << from;
     }
     EXPECT_TRUE(videos[0].size() > 1000 && videos[0] == videos[1]) << from;
     EXPECT_EQ(std::vector<int64_t>({counts[0].submitted, counts[1].submitted, counts[0].rendered}),
