@@ -1,11 +1,13 @@
 // zibo-capture as a user runs it (exit statuses, messages, the files it
 // writes, the video ffmpeg makes), and its frames against the live drawing.
 #include <png.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -108,6 +110,68 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   // The chapters' own track, then a chapter per scene from its first frame (frame 26 is 111433 ms).
   EXPECT_EQ(probe.out.substr(probe.out.find('\n', audio) + 1),
             "bin_data,1.000000,N/A\n0.000000,spectrum noise\n0.433000,strobe s7\n");
+}
+
+// Frames for video sites: black bars beside the 4:3 picture (or --stretch), supersampling, y4m
+// down a pipe to an encoder, a reader that goes away, and no video onto a terminal.
+TEST(CaptureCli, BarsSupersamplingAndStandardOutput) {
+  TempDir temp;
+  const std::pair<std::string, std::string> shots[] = {{"wide", "320x180"}, {"fit", "240x180"},
+      {"stretched", "320x180 --stretch"}, {"fine", "200x150 --supersample 4"}, {"large", "800x600"}};
+  std::map<std::string, std::string> rgb;
+  for (const auto& [name, size] : shots) {
+    const ProgramResult run = Capture("--at 60000 --size " + size + kMediaArgs + " --out " + temp.Path(name + ".png"));
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    rgb[name] = PngRgb(temp.Path(name + ".png"));
+  }
+  std::string bars, middle, stretched_bars;  // columns 0-39 and 280-319, and between them
+  for (size_t row = 0; row < 180 * 960; row += 960) {
+    bars += rgb["wide"].substr(row, 120) + rgb["wide"].substr(row + 840, 120);
+    middle += rgb["wide"].substr(row + 120, 720);
+    stretched_bars += rgb["stretched"].substr(row, 120) + rgb["stretched"].substr(row + 840, 120);
+  }
+  EXPECT_TRUE(bars == std::string(bars.size(), '\0') && middle == rgb["fit"]);
+  EXPECT_NE(stretched_bars, bars);
+  // Each supersampled value is the rounded mean of its 4x4 block of the picture drawn 4 times larger.
+  const std::string& large = rgb["large"];
+  int off = 0;
+  for (size_t i = 0; i < rgb["fine"].size(); ++i) {
+    const size_t x = i / 3 % 200, y = i / 600, corner = (y * 4 * 800 + x * 4) * 3 + i % 3;
+    int sum = 0;
+    for (size_t dy = 0; dy < 4; ++dy) for (size_t dx = 0; dx < 4; ++dx) sum += uint8_t(large[corner + (dy * 800 + dx) * 3]);
+    off += std::abs(16 * uint8_t(rgb["fine"][i]) - sum) > 8;
+  }
+  EXPECT_TRUE(rgb["fine"].size() == 200 * 150 * 3 && off == 0) << off << " values off";
+  const std::string capture = std::string(ZIBO_CAPTURE_BINARY) + " --from 0 --to 2000 --size 32x24" + kMediaArgs + " --out -";
+  const ProgramResult piped = RunProgram("/bin/bash", {{"-c", capture + " | ffprobe -v error -count_frames -show_entries "
+      "stream=nb_read_frames -of csv=p=0 -; " + capture + " | head -c 1000 >/dev/null; echo ${PIPESTATUS[0]}; "
+      "script -qec '" + capture + "' /dev/null >&2; echo $?"}, {}, "", ""});
+  EXPECT_EQ(piped.out, "120\n1\n1\n") << ::testing::PrintToString(piped);
+  for (const char* message : {"120 frames (2.0 s of show)", "standard output: the reader went away (Broken pipe)", "which is a terminal"}) {
+    EXPECT_NE(piped.err.find(message), std::string::npos) << message << "\n" << piped.err;
+  }
+}
+
+// A capture stopped by a full disk (here a file-size limit) or by SIGINT leaves the earlier file of
+// its name as it was, and nothing else; a capture that ends well replaces it.
+TEST(CaptureCli, AFailedOrInterruptedCaptureLeavesTheOldFile) {
+  TempDir temp;
+  const std::string old_file = temp.Path("show.y4m"), old = "the earlier video";
+  ASSERT_TRUE(WriteFileBytes(old_file, old));
+  const ProgramResult limited = RunProgram("/bin/sh", {{"-c", "ulimit -f 100; exec " ZIBO_CAPTURE_BINARY " --from 0 --to 2000 "
+      "--size 160x120 --out " + old_file + kMediaArgs}, {}, "", ""});
+  EXPECT_EQ(limited.status, "exit 1") << ::testing::PrintToString(limited);
+  EXPECT_NE(limited.err.find("show.y4m: File too large"), std::string::npos) << limited.err;
+  RunningProgram interrupted(ZIBO_CAPTURE_BINARY, {{"--from", "55800", "--to", "72000", "--size", "320x240",
+                                                    "--media", kMedia, "--out", old_file}, {}, "", ""});
+  auto files = [&] { return std::distance(std::filesystem::directory_iterator(temp.path()), {}); };
+  for (int polls = 0; polls < 6000 && files() == 1 && !interrupted.Wait(0); ++polls) usleep(10000);
+  interrupted.Signal(SIGINT);
+  ASSERT_TRUE(interrupted.Wait(60000));
+  EXPECT_EQ(interrupted.Status(), "signal 2 (Interrupt)") << interrupted.Describe();
+  EXPECT_TRUE(ReadFileBytes(old_file) == old && files() == 1);
+  const ProgramResult done = Capture("--from 0 --to 100 --size 32x24 --out " + old_file + kMediaArgs);
+  EXPECT_TRUE(done.status == "exit 0" && ReadFileBytes(old_file).rfind("YUV4MPEG2 W32 H24", 0) == 0 && files() == 1);
 }
 
 // The live show's drawing on an 800x600 offscreen context, with the spectrum of the decoded music.
