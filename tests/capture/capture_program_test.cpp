@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <map>
@@ -172,6 +174,34 @@ TEST(CaptureCli, AFailedOrInterruptedCaptureLeavesTheOldFile) {
   EXPECT_TRUE(ReadFileBytes(old_file) == old && files() == 1);
   const ProgramResult done = Capture("--from 0 --to 100 --size 32x24 --out " + old_file + kMediaArgs);
   EXPECT_TRUE(done.status == "exit 0" && ReadFileBytes(old_file).rfind("YUV4MPEG2 W32 H24", 0) == 0 && files() == 1);
+}
+
+// A video that starts between whole seconds plays the show's music from its first picture's time on,
+// within a millisecond: the decoded audio at the video's first frame matches the song at --from.
+TEST(CaptureCli, MusicStartsWithTheFirstPicture) {
+  DecodedAudio music;
+  std::string error;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error) && music.channels == 2) << error;
+  TempDir temp;
+  for (const char* name : {"clip.mkv", "clip.mp4"}) {
+    const ProgramResult run = Capture("--from 1500 --to 2500 --size 32x24" + kMediaArgs + " --out " + temp.Path(name));
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    const ProgramResult start = Capture("-v error -select_streams v -show_entries stream=start_time -of csv=p=0 " + temp.Path(name), {}, "ffprobe");
+    const ProgramResult pcm = Capture("-v error -i " + temp.Path(name) + " -f f32le -ac 2 -ar " + std::to_string(music.rate) + " -", {}, "ffmpeg");
+    ASSERT_TRUE(start.status == "exit 0" && pcm.status == "exit 0") << pcm.err;
+    std::vector<float> heard(pcm.out.size() / 4);
+    std::memcpy(heard.data(), pcm.out.data(), heard.size() * 4);
+    // The offset (in frames of audio, within 0.1 s) where the heard left channel best matches the song's.
+    const long first = std::lround(std::atof(start.out.c_str()) * music.rate), song = 1500L * music.rate / 1000;
+    long best = 0;
+    double least = 1e30;
+    for (long offset = -music.rate / 10; offset <= music.rate / 10; ++offset) {
+      double sum = 0;
+      for (long i = 0; i < 4000; ++i) sum += std::pow(heard[size_t(first + i) * 2] - music.samples[size_t(song + offset + i) * 2], 2);
+      if (sum < least) std::tie(least, best) = std::pair{sum, offset};
+    }
+    EXPECT_LE(std::abs(best), music.rate / 1000) << name << ": the music is off by " << best << " samples";
+  }
 }
 
 // The live show's drawing on an 800x600 offscreen context, with the spectrum of the decoded music.
