@@ -16,14 +16,18 @@ std::unique_ptr<FrameRenderer> FrameRenderer::Create(const std::string& media_di
   renderer->width_ = width;
   renderer->height_ = height;
   const int n = renderer->supersample_ = framing.supersample;
+  const std::string drawn = std::to_string(width * n) + "x" + std::to_string(height * n) +
+                            " (" + std::to_string(width) + "x" + std::to_string(height) +
+                            " supersampled " + std::to_string(n) + " times)";
   renderer->gl_ = OffscreenGl::Create(width * n, height * n, error);
-  if (!renderer->gl_) return nullptr;
+  if (!renderer->gl_) {
+    if (n > 1) *error += "\n  the picture is drawn at " + drawn;
+    return nullptr;
+  }
   GLint most[2] = {0, 0};
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
   if (width * n > most[0] || height * n > most[1]) {
-    *error = "offscreen GL: a " + std::to_string(width * n) + "x" + std::to_string(height * n) +
-             " picture (" + std::to_string(width) + "x" + std::to_string(height) +
-             " supersampled " + std::to_string(n) + " times) is larger than the " +
+    *error = "offscreen GL: a picture drawn at " + drawn + " is larger than the " +
              std::to_string(most[0]) + "x" + std::to_string(most[1]) + " this GL can draw";
     return nullptr;
   }
