@@ -71,6 +71,11 @@ std::vector<std::string> FfmpegVideoArguments(const FfmpegVideo& video) {
   if (mp4) {
     args.push_back("-movflags");
     args.push_back("+faststart");
+  } else {
+    // Matroska has no edit list: the AAC encoder's priming samples go before
+    // 0, so that the pictures and the chapters start at 0 with the music.
+    args.push_back("-avoid_negative_ts");
+    args.push_back("disabled");
   }
   args.push_back("file:" + video.write_to);
   return args;
