@@ -114,9 +114,8 @@ TEST(CaptureCli, WritesEachOutputFormat) {
             "bin_data,1.000000,N/A\n0.000000,spectrum noise\n0.433000,strobe s7\n");
 }
 
-// Frames for video sites: black bars beside the 4:3 picture (or --stretch), supersampling, y4m
-// down a pipe to an encoder, a reader that goes away, and no video onto a terminal.
-TEST(CaptureCli, BarsSupersamplingAndStandardOutput) {
+// Frames for video sites: black bars beside the 4:3 picture (or --stretch), and supersampling.
+TEST(CaptureRender, BarsStretchAndSupersampling) {
   TempDir temp;
   const std::pair<std::string, std::string> shots[] = {{"wide", "320x180"}, {"fit", "240x180"},
       {"stretched", "320x180 --stretch"}, {"fine", "200x150 --supersample 4"}, {"large", "800x600"}};
@@ -144,6 +143,10 @@ TEST(CaptureCli, BarsSupersamplingAndStandardOutput) {
     off += std::abs(16 * uint8_t(rgb["fine"][i]) - sum) > 8;
   }
   EXPECT_TRUE(rgb["fine"].size() == 200 * 150 * 3 && off == 0) << off << " values off";
+}
+
+// y4m down a pipe to an encoder, a reader that goes away, and no video onto a terminal.
+TEST(CaptureCli, VideoOnStandardOutput) {
   const std::string capture = std::string(ZIBO_CAPTURE_BINARY) + " --from 0 --to 2000 --size 32x24" + kMediaArgs + " --out -";
   const ProgramResult piped = RunProgram("/bin/bash", {{"-c", capture + " | ffprobe -v error -count_frames -show_entries "
       "stream=nb_read_frames -of csv=p=0 -; " + capture + " | head -c 1000 >/dev/null; echo ${PIPESTATUS[0]}; "
@@ -178,7 +181,7 @@ TEST(CaptureCli, AFailedOrInterruptedCaptureLeavesTheOldFile) {
 
 // A video that starts between whole seconds plays the show's music from its first picture's time on,
 // within a millisecond: the decoded audio at the video's first frame matches the song at --from.
-TEST(CaptureCli, MusicStartsWithTheFirstPicture) {
+TEST(CaptureRender, MusicStartsWithTheFirstPicture) {
   DecodedAudio music;
   std::string error;
   ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error) && music.channels == 2) << error;

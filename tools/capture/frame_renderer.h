@@ -7,7 +7,8 @@
 // frame drawing, then read back. A frame whose sides are not 4:3 gets the
 // 4:3 picture as large as fits, centred, with black bars (as the preview
 // draws it), unless it is stretched. A supersampled frame is drawn at n
-// times the width and height and shrunk by a box filter (box_filter.h).
+// times the width and height and shrunk by a box filter (box_filter.h);
+// the renderer keeps one read-back buffer of that larger size.
 // Owns its GL context: create, use and destroy it on one thread.
 #ifndef ZIBO_CAPTURE_FRAME_RENDERER_H
 #define ZIBO_CAPTURE_FRAME_RENDERER_H
