@@ -1,11 +1,15 @@
 // zibo-capture as a user runs it (exit statuses, messages, the files it
 // writes, the video ffmpeg makes), and its frames against the live drawing.
 #include <png.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -99,13 +103,111 @@ TEST(CaptureCli, WritesEachOutputFormat) {
   // One second across the noise scene's end into the strobe, as H.264 with the AAC music.
   run = Capture("--from 111000 --to 112000 --size 160x120 --out " + temp.Path("clip.mp4") + kMediaArgs);
   ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
-  const ProgramResult probe = Capture("-v error -count_frames -of csv=p=0 -show_entries stream=codec_name,"
-                                      "nb_read_frames,width,duration " + temp.Path("clip.mp4"), {}, "ffprobe");
+  const ProgramResult probe = Capture("-v error -count_frames -of csv=p=0 -show_entries stream=codec_name,nb_read_frames,"
+                                      "width,duration:chapter=start_time:chapter_tags=title " + temp.Path("clip.mp4"), {}, "ffprobe");
   const size_t audio = probe.out.find("aac,");  // codec, width, duration, frames; codec, duration
   EXPECT_EQ(probe.out.substr(0, audio), "h264,160,1.000000,60\n") << ::testing::PrintToString(probe);
   ASSERT_NE(audio, std::string::npos) << probe.out;
   EXPECT_NEAR(std::atof(probe.out.c_str() + audio + 4), 1.0, 0.05) << probe.out;
-  EXPECT_EQ(std::count(probe.out.begin(), probe.out.end(), '\n'), 2) << probe.out;
+  // The chapters' own track, then a chapter per scene from its first frame (frame 26 is 111433 ms).
+  EXPECT_EQ(probe.out.substr(probe.out.find('\n', audio) + 1),
+            "bin_data,1.000000,N/A\n0.000000,spectrum noise\n0.433000,strobe s7\n");
+}
+
+// Frames for video sites: black bars beside the 4:3 picture (or --stretch), and supersampling.
+TEST(CaptureRender, BarsStretchAndSupersampling) {
+  TempDir temp;
+  const std::pair<std::string, std::string> shots[] = {{"wide", "320x180"}, {"fit", "240x180"},
+      {"stretched", "320x180 --stretch"}, {"fine", "200x150 --supersample 4"}, {"large", "800x600"}};
+  std::map<std::string, std::string> rgb;
+  for (const auto& [name, size] : shots) {
+    const ProgramResult run = Capture("--at 60000 --size " + size + kMediaArgs + " --out " + temp.Path(name + ".png"));
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    rgb[name] = PngRgb(temp.Path(name + ".png"));
+  }
+  std::string bars, middle, stretched_bars;  // columns 0-39 and 280-319, and between them
+  for (size_t row = 0; row < 180 * 960; row += 960) {
+    bars += rgb["wide"].substr(row, 120) + rgb["wide"].substr(row + 840, 120);
+    middle += rgb["wide"].substr(row + 120, 720);
+    stretched_bars += rgb["stretched"].substr(row, 120) + rgb["stretched"].substr(row + 840, 120);
+  }
+  EXPECT_TRUE(bars == std::string(bars.size(), '\0') && middle == rgb["fit"]);
+  EXPECT_NE(stretched_bars, bars);
+  // Each supersampled value is the rounded mean of its 4x4 block of the picture drawn 4 times larger.
+  const std::string& large = rgb["large"];
+  int off = 0;
+  for (size_t i = 0; i < rgb["fine"].size(); ++i) {
+    const size_t x = i / 3 % 200, y = i / 600, corner = (y * 4 * 800 + x * 4) * 3 + i % 3;
+    int sum = 0;
+    for (size_t dy = 0; dy < 4; ++dy) for (size_t dx = 0; dx < 4; ++dx) sum += uint8_t(large[corner + (dy * 800 + dx) * 3]);
+    off += std::abs(16 * uint8_t(rgb["fine"][i]) - sum) > 8;
+  }
+  EXPECT_TRUE(rgb["fine"].size() == 200 * 150 * 3 && off == 0) << off << " values off";
+}
+
+// y4m down a pipe to an encoder, a reader that goes away, and no video onto a terminal.
+TEST(CaptureCli, VideoOnStandardOutput) {
+  const std::string capture = std::string(ZIBO_CAPTURE_BINARY) + " --from 0 --to 2000 --size 32x24" + kMediaArgs + " --out -";
+  const ProgramResult piped = RunProgram("/bin/bash", {{"-c", capture + " | ffprobe -v error -count_frames -show_entries "
+      "stream=nb_read_frames -of csv=p=0 -; " + capture + " | head -c 1000 >/dev/null; echo ${PIPESTATUS[0]}; "
+      "script -qec '" + capture + "' /dev/null >&2; echo $?"}, {}, "", ""});
+  EXPECT_EQ(piped.out, "120\n1\n1\n") << ::testing::PrintToString(piped);
+  for (const char* message : {"120 frames (2.0 s of show)", "standard output: the reader went away (Broken pipe)", "which is a terminal"}) {
+    EXPECT_NE(piped.err.find(message), std::string::npos) << message << "\n" << piped.err;
+  }
+}
+
+// A capture stopped by a full disk (here a file-size limit) or by SIGINT leaves the earlier file of
+// its name as it was, and nothing else; a capture that ends well replaces it.
+TEST(CaptureCli, AFailedOrInterruptedCaptureLeavesTheOldFile) {
+  TempDir temp;
+  const std::string old_file = temp.Path("show.y4m"), old = "the earlier video";
+  ASSERT_TRUE(WriteFileBytes(old_file, old));
+  const ProgramResult limited = RunProgram("/bin/sh", {{"-c", "ulimit -f 100; exec " ZIBO_CAPTURE_BINARY " --from 0 --to 2000 "
+      "--size 160x120 --out " + old_file + kMediaArgs}, {}, "", ""});
+  EXPECT_EQ(limited.status, "exit 1") << ::testing::PrintToString(limited);
+  EXPECT_NE(limited.err.find("show.y4m: File too large"), std::string::npos) << limited.err;
+  RunningProgram interrupted(ZIBO_CAPTURE_BINARY, {{"--from", "55800", "--to", "72000", "--size", "320x240",
+                                                    "--media", kMedia, "--out", old_file}, {}, "", ""});
+  auto files = [&] { return std::distance(std::filesystem::directory_iterator(temp.path()), {}); };
+  for (int polls = 0; polls < 6000 && files() == 1 && !interrupted.Wait(0); ++polls) usleep(10000);
+  interrupted.Signal(SIGINT);
+  ASSERT_TRUE(interrupted.Wait(60000));
+  EXPECT_EQ(interrupted.Status(), "signal 2 (Interrupt)") << interrupted.Describe();
+  EXPECT_TRUE(ReadFileBytes(old_file) == old && files() == 1);
+  const ProgramResult done = Capture("--from 0 --to 100 --size 32x24 --out " + old_file + kMediaArgs);
+  EXPECT_TRUE(done.status == "exit 0" && ReadFileBytes(old_file).rfind("YUV4MPEG2 W32 H24", 0) == 0 && files() == 1);
+}
+
+// A video that starts between whole seconds plays the show's music from its first picture's time on,
+// within a millisecond: the decoded audio at the video's first frame matches the song at --from.
+TEST(CaptureRender, MusicStartsWithTheFirstPicture) {
+  DecodedAudio music;
+  std::string error;
+  ASSERT_TRUE(DecodeShowMusic(kMedia, &music, &error) && music.channels == 2) << error;
+  TempDir temp;
+  for (const char* name : {"clip.mkv", "clip.mp4"}) {
+    const ProgramResult run = Capture("--from 1500 --to 2500 --size 32x24" + kMediaArgs + " --out " + temp.Path(name));
+    ASSERT_EQ(run.status, "exit 0") << ::testing::PrintToString(run);
+    const ProgramResult starts = Capture("-v error -show_entries stream=start_time -of csv=p=0 " + temp.Path(name), {}, "ffprobe");
+    const ProgramResult pcm = Capture("-v error -i " + temp.Path(name) + " -f f32le -ac 2 -ar " + std::to_string(music.rate) + " -", {}, "ffmpeg");
+    ASSERT_TRUE(starts.status == "exit 0" && pcm.status == "exit 0") << pcm.err;
+    std::vector<float> heard(pcm.out.size() / 4);
+    std::memcpy(heard.data(), pcm.out.data(), heard.size() * 4);
+    // The offset (in frames of audio, within 0.1 s) where the heard left channel from the video's
+    // start on (the decoded audio begins at the audio's start) best matches the song's; .mkv video at 0.
+    const double video_start = std::atof(starts.out.c_str()), audio_start = std::atof(starts.out.c_str() + starts.out.find('\n') + 1);
+    EXPECT_EQ(video_start, 0.0) << name;
+    const long first = std::lround((video_start - audio_start) * music.rate), song = 1500L * music.rate / 1000;
+    long best = 0;
+    double least = 1e30;
+    for (long offset = -music.rate / 10; offset <= music.rate / 10; ++offset) {
+      double sum = 0;
+      for (long i = 0; i < 4000; ++i) sum += std::pow(heard[size_t(first + i) * 2] - music.samples[size_t(song + offset + i) * 2], 2);
+      if (sum < least) std::tie(least, best) = std::pair{sum, offset};
+    }
+    EXPECT_LE(std::abs(best), music.rate / 1000) << name << ": the music is off by " << best << " samples";
+  }
 }
 
 // The live show's drawing on an 800x600 offscreen context, with the spectrum of the decoded music.
@@ -200,8 +302,9 @@ TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
   }
   // Captures that reuse pictures write the same video as drawing every frame:
   // the bar's last steps into the emptying bar; the noise into the strobe.
+  // They keep a picture only while it can come again: one bar step, the strobe's two states.
   TempDir temp;
-  for (const auto& [from, to] : {std::pair{15900, 17400}, std::pair{111300, 111700}}) {
+  for (const auto& [from, to, kept] : {std::tuple{15900, 17400, 1u}, std::tuple{111300, 111700, 2u}}) {
     CaptureCounts counts[2];
     std::string videos[2];
     for (int reuse = 0; reuse < 2; ++reuse) {
@@ -209,8 +312,10 @@ TEST(CaptureRender, ASharedPictureIsTheSameAsAFreshlyDrawnOne) {
       ASSERT_TRUE(output && output->WriteHeader(Y4mStreamHeader(160, 120, FrameRate{60, 1}), &error)) << error;
       FramePipeline pipeline(FrameEncoding::kY4m, 160, 120, output.get());
       const CaptureRange range{from, FrameRate{60, 1}, FrameCount(from, to, FrameRate{60, 1})};
-      ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error)) << error;
+      ASSERT_TRUE(CaptureFrames(*renderer, pipeline, range, reuse, nullptr, &counts[reuse], &error) && pipeline.Finish(&error) &&
+                  output->Commit(&error)) << error;
       videos[reuse] = ReadFileBytes(temp.Path("v.y4m"));
+      EXPECT_EQ(pipeline.MostPicturesKept(), reuse ? kept : 0u) << from;
     }
     EXPECT_TRUE(videos[0].size() > 1000 && videos[0] == videos[1]) << from;
     EXPECT_EQ(std::vector<int64_t>({counts[0].submitted, counts[1].submitted, counts[0].rendered}),

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "capture_options.h"
+#include "chapters.h"
 #include "frame_pipeline.h"
 #include "frame_timing.h"
 #include "music_spectrum.h"
@@ -32,7 +33,7 @@ std::string Parse(std::vector<const char*> args, std::string* error = nullptr) {
   std::snprintf(line, sizeof line, "%s %d/%d %d..%d %s %s %dx%d %s%s", o.single_frame ? ("at " + std::to_string(o.at_ms)).c_str() : "range",
                 int(o.fps.num), int(o.fps.den), o.from_ms, o.to_ms, (const char*[]){"png", "folder", "y4m", "video"}[int(o.format)],
                 o.media_dir.c_str(), o.width, o.height, o.hold_h ? "h" : "-", o.hold_space ? "space" : "-");
-  return line;
+  return line + (o.supersample > 1 ? " x" + std::to_string(o.supersample) : "") + (o.stretch ? " stretch" : "");
 }
 
 TEST(CaptureOptions, ReadsWhatIsGiven) {
@@ -44,6 +45,7 @@ TEST(CaptureOptions, ReadsWhatIsGiven) {
       {{"--fps", "1000", "--to", "1", "--out", "v.mp4"}, "range 1000/1 0..1 video . 800x600 --"},
       {{"--at", "-20", "--out", "f.png", "--size", "101x77"}, "at -20 60/1 0..128572 png . 101x77 --"},
       {{"--at", "2147483647", "--out", "f.png"}, "at 2147483647 60/1 0..128572 png . 800x600 --"},
+      {{"--out", "-", "--stretch", "--supersample=4", "--size", "1920x1080"}, "range 60/1 0..128572 y4m . 1920x1080 -- x4 stretch"},
       {{"--help"}, "help"}, {{"--out", "a.y4m", "-h"}, "help"}};
   for (const auto& [args, want] : cases) EXPECT_EQ(Parse(args), want) << args[0] << " " << args.size();
 }
@@ -59,7 +61,9 @@ TEST(CaptureOptions, RejectsBadArgumentsSayingWhich) {
       {"--at", {"--at", "2147483648", "--out", "a.png"}}, {"--at", {"--out", "a.png"}}, {"--size", {"--size", "0x600"}},
       {"--size", {"--size", "8193x600"}}, {"even", {"--size", "801x600"}}, {"even", {"--size", "800x601", "--out", "a.mp4"}},
       {"--crf", {"--crf", "52", "--out", "a.mp4"}}, {"--crf", {"--crf", "18"}}, {"--preset", {"--preset", "fastest", "--out", "a.mp4"}},
-      {"--hold", {"--hold", "h,"}}, {"--hold", {"--hold", "shift"}}, {"--media", {"--media", ""}}, {"--help", {"--help=yes"}}};
+      {"--hold", {"--hold", "h,"}}, {"--hold", {"--hold", "shift"}}, {"--media", {"--media", ""}}, {"--help", {"--help=yes"}},
+      {"--supersample", {"--supersample", "5"}}, {"--supersample", {"--supersample", "0"}}, {"--stretch", {"--stretch=1"}},
+      {"--stretch", {"--stretch", "--stretch"}}, {".png", {"--at", "5", "--out", "-"}}};
   for (auto [word, args] : cases) {
     std::string joined, error;
     if (std::find(args.begin(), args.end(), std::string("--out")) == args.end()) args.insert(args.end(), {"--out", "a.y4m"});
@@ -80,6 +84,25 @@ TEST(FrameTiming, FrameTimesRoundDownWithoutDriftAndCountsCoverTheRange) {
                                   FrameCount(1000, 2000, r60), FrameCount(100, 100, r60), FrameCount(100, 50, r60)}),
             std::vector<int64_t>({7715, 1, 60, 0, 0}));
   EXPECT_DOUBLE_EQ(FramesToSeconds(60000, ReducedFrameRate(FrameRate{120000, 2002})), 1001.0);
+}
+
+// A chapter for each scene a capture touches, from its first frame (the frames before the first
+// scene open the first chapter), timed in frames for ffmpeg.
+TEST(Chapters, OnePerSceneFromItsFirstFrame) {
+  const FrameRate r60{60, 1};
+  std::string titles;
+  std::vector<int64_t> starts;
+  for (const Chapter& c : CaptureChapters(0, r60, FrameCount(0, kShowEndWholeMs, r60))) {
+    titles += std::string(c.title) + ",";
+    starts.push_back(c.first_frame);
+  }
+  EXPECT_EQ(titles, "loading bar,bar emptying,slide s1,slide s2,slide s3,slide s4,upright dancer,slide s5,"
+                    "hanging dancer,slide s6,spectrum noise,strobe s7,");
+  EXPECT_EQ(starts, std::vector<int64_t>({0, 1029, 1286, 1801, 2315, 2829, 3343, 4372, 4886, 5401, 5658, 6686}));
+  EXPECT_TRUE(CaptureChapters(0, r60, 1).empty());
+  EXPECT_EQ(FfmetadataChapters(CaptureChapters(21000, r60, 60), r60, 60),
+            ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/60\nSTART=0\nEND=26\ntitle=bar emptying\n"
+            "[CHAPTER]\nTIMEBASE=1/60\nSTART=26\nEND=60\ntitle=slide s1\n");
 }
 
 // A 4x4 RGBA picture in GL order (bottom row first); seen top row first:

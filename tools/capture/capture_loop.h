@@ -2,7 +2,8 @@
 //
 // Frame i shows FrameTimeMs(from_ms, rate, i). With `reuse_pictures`, a
 // frame whose SharedPictureKey was already rendered is sent as a repeat
-// instead of being drawn again. GL thread (the renderer's).
+// instead of being drawn again; its encoded picture is kept only until the
+// range's last frame with that key. GL thread (the renderer's).
 #ifndef ZIBO_CAPTURE_CAPTURE_LOOP_H
 #define ZIBO_CAPTURE_CAPTURE_LOOP_H
 

@@ -25,11 +25,18 @@ const char kUsage[] =
     "                  the show's end)\n"
     "  --out FILE      FILE.png (with --at), DIR/ (numbered PNG frames),\n"
     "                  FILE.y4m (raw YUV 4:2:0 video), FILE.mp4 or FILE.mkv\n"
-    "                  (H.264 and AAC with the music, made by ffmpeg)\n"
+    "                  (H.264 and AAC with the music, made by ffmpeg, with a\n"
+    "                  chapter per scene), or - (y4m on standard output, for a\n"
+    "                  pipe); a file is replaced only once it is complete\n"
     "  --media DIR     read the show's media from DIR (default: the first folder\n"
     "                  holding all eleven files, as zibo looks them up)\n"
     "  --size WxH      picture size (default 800x600); the 640x480 screen is\n"
-    "                  scaled to it; video formats need even sides\n"
+    "                  scaled to it, with black bars where the sides are not\n"
+    "                  4:3; video formats need even sides\n"
+    "  --stretch       fill the whole --size, stretching the 4:3 picture\n"
+    "  --supersample N draw at N times the width and height and average each\n"
+    "                  NxN block into one pixel (smooth edges), N from 1 to 4\n"
+    "                  (default 1)\n"
     "  --hold KEYS     draw as if these keys were held: h, space or h,space\n"
     "  --preset NAME   x264 speed preset for .mp4/.mkv, ultrafast ... veryslow\n"
     "                  (default superfast)\n"
@@ -110,7 +117,7 @@ bool FormatOf(const std::string& out, OutputFormat* format) {
     *format = OutputFormat::kPngFolder;
   } else if (EndsWith(out, ".png")) {
     *format = OutputFormat::kPng;
-  } else if (EndsWith(out, ".y4m")) {
+  } else if (EndsWith(out, ".y4m") || out == "-") {
     *format = OutputFormat::kY4m;
   } else if (EndsWith(out, ".mp4") || EndsWith(out, ".mkv")) {
     *format = OutputFormat::kVideo;
@@ -146,7 +153,8 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
       return name == "--version" ? ParseOutcome::kVersion : ParseOutcome::kHelp;
     }
     static const char* const kNames[] = {"--at",   "--fps",  "--from",   "--to",  "--out",
-                                         "--media", "--size", "--hold", "--preset", "--crf"};
+                                         "--media", "--size", "--hold", "--preset", "--crf",
+                                         "--supersample", "--stretch"};
     bool known = false;
     for (const char* known_name : kNames) known = known || name == known_name;
     if (!known) {
@@ -156,6 +164,14 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
     if (!seen.insert(name).second) {
       *error = name + " is given more than once";
       return ParseOutcome::kError;
+    }
+    if (name == "--stretch") {  // the one option without a value
+      if (has_value) {
+        *error = name + " takes no value";
+        return ParseOutcome::kError;
+      }
+      options->stretch = true;
+      continue;
     }
     if (!has_value) {
       if (i + 1 >= argc) {
@@ -187,7 +203,7 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
     } else if (name == "--out") {
       ok = !value.empty() && FormatOf(value, &options->format);
       options->out = value;
-      expected = "a name ending in .png, .y4m, .mp4, .mkv or a folder name ending in /";
+      expected = "a name ending in .png, .y4m, .mp4, .mkv, a folder name ending in / or -";
     } else if (name == "--media") {
       ok = !value.empty();
       options->media_dir = value;
@@ -206,6 +222,10 @@ ParseOutcome ParseCaptureOptions(int argc, const char* const* argv, CaptureOptio
       ok = kPresets.count(value) == 1;
       options->preset = value;
       expected = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower or veryslow";
+    } else if (name == "--supersample") {
+      ok = ParseWhole(value, 1, 4, &number);
+      options->supersample = int(number);
+      expected = "a whole number from 1 to 4";
     } else if (name == "--crf") {
       ok = ParseWhole(value, 0, 51, &number);
       options->crf = int(number);

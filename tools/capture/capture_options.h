@@ -2,11 +2,11 @@
 //
 //   zibo-capture --at MS --out FILE.png
 //   zibo-capture [--fps N|N/D] [--from MS] [--to MS] --out FILE
-//   common: [--media DIR] [--size WxH] [--hold h,space]
+//   common: [--media DIR] [--size WxH] [--stretch] [--supersample N] [--hold h,space]
 //   .mp4/.mkv: [--preset NAME] [--crf N]
 //   zibo-capture --help | --version
 //
-// The ending of --out picks the format. Values may also be written
+// The ending of --out picks the format; "-" is y4m on standard output. Values may also be written
 // --name=value. Pure code; any thread.
 #ifndef ZIBO_CAPTURE_CAPTURE_OPTIONS_H
 #define ZIBO_CAPTURE_CAPTURE_OPTIONS_H
@@ -47,6 +47,8 @@ struct CaptureOptions {
   bool media_named = false;  // --media given; else the folder is looked up
   int width = 800;
   int height = 600;
+  bool stretch = false;        // fill a frame that is not 4:3 instead of adding bars
+  int supersample = 1;         // 1..4
   bool hold_h = false;
   bool hold_space = false;
   std::string preset = kDefaultPreset;  // x264's speed preset

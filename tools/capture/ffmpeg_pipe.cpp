@@ -46,23 +46,38 @@ std::string FindOnPath(const char* program) {
   return "";
 }
 
-std::vector<std::string> FfmpegVideoArguments(const std::string& music_path,
-                                              double music_start_seconds, double seconds,
-                                              const std::string& preset, int crf,
-                                              const std::string& out) {
+std::vector<std::string> FfmpegVideoArguments(const FfmpegVideo& video) {
+  const size_t n = video.out.size();
+  const bool mp4 = n >= 4 && (video.out.compare(n - 4, 4, ".mp4") == 0 ||
+                              video.out.compare(n - 4, 4, ".MP4") == 0);
   std::vector<std::string> args = {
       "-hide_banner", "-loglevel", "error", "-y",
       "-f", "yuv4mpegpipe", "-i", "pipe:0",
-      "-ss", Seconds(music_start_seconds), "-t", Seconds(seconds), "-i", "file:" + music_path,
-      "-map", "0:v:0", "-map", "1:a:0",
-      "-c:v", "libx264", "-preset", preset, "-crf", std::to_string(crf), "-pix_fmt", "yuv420p",
-      "-c:a", "aac", "-b:a", "192k"};
-  const size_t n = out.size();
-  if (n >= 4 && (out.compare(n - 4, 4, ".mp4") == 0 || out.compare(n - 4, 4, ".MP4") == 0)) {
+      "-ss", Seconds(video.music_start_seconds), "-t", Seconds(video.seconds),
+      "-i", "file:" + video.music_path};
+  if (video.chapters) {
+    for (const char* arg : {"-f", "ffmetadata", "-i", "pipe:3", "-map_chapters", "2"}) {
+      args.push_back(arg);
+    }
+  }
+  for (const std::string& arg :
+       {std::string("-map"), std::string("0:v:0"), std::string("-map"), std::string("1:a:0"),
+        std::string("-c:v"), std::string("libx264"), std::string("-preset"), video.preset,
+        std::string("-crf"), std::to_string(video.crf), std::string("-pix_fmt"),
+        std::string("yuv420p"), std::string("-c:a"), std::string("aac"), std::string("-b:a"),
+        std::string("192k"), std::string("-f"), std::string(mp4 ? "mp4" : "matroska")}) {
+    args.push_back(arg);
+  }
+  if (mp4) {
     args.push_back("-movflags");
     args.push_back("+faststart");
+  } else {
+    // Matroska has no edit list: the AAC encoder's priming samples go before
+    // 0, so that the pictures and the chapters start at 0 with the music.
+    args.push_back("-avoid_negative_ts");
+    args.push_back("disabled");
   }
-  args.push_back("file:" + out);
+  args.push_back("file:" + video.write_to);
   return args;
 }
 
@@ -71,11 +86,29 @@ FfmpegOutput::FfmpegOutput(pid_t child, int fd)
 
 std::unique_ptr<FfmpegOutput> FfmpegOutput::Start(const std::string& ffmpeg_path,
                                                   const std::vector<std::string>& arguments,
+                                                  const std::string& fd3_text,
                                                   std::string* error) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     *error = std::string("pipe for ffmpeg: ") + std::strerror(errno);
     return nullptr;
+  }
+  // The text for descriptor 3 fits in a pipe's buffer: written whole and
+  // closed before ffmpeg starts, it reads as a short file.
+  int side[2] = {-1, -1};
+  if (!fd3_text.empty()) {
+    const bool made = pipe2(side, O_CLOEXEC) == 0;
+    const bool written = made && WriteAll(side[1], reinterpret_cast<const uint8_t*>(fd3_text.data()),
+                                          fd3_text.size());
+    const int write_errno = errno;
+    if (made) close(side[1]);
+    if (!written) {
+      if (made) close(side[0]);
+      close(fds[0]);
+      close(fds[1]);
+      *error = std::string("pipe of chapters for ffmpeg: ") + std::strerror(write_errno);
+      return nullptr;
+    }
   }
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>("ffmpeg"));
@@ -93,6 +126,7 @@ std::unique_ptr<FfmpegOutput> FfmpegOutput::Start(const std::string& ffmpeg_path
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGPIPE);
   int status = posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+  if (status == 0 && side[0] >= 0) status = posix_spawn_file_actions_adddup2(&actions, side[0], 3);
   if (status == 0) status = posix_spawnattr_setsigdefault(&attributes, &defaults);
   if (status == 0) status = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t child = -1;
@@ -102,6 +136,7 @@ std::unique_ptr<FfmpegOutput> FfmpegOutput::Start(const std::string& ffmpeg_path
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(fds[0]);
+  if (side[0] >= 0) close(side[0]);
   if (status != 0) {
     close(fds[1]);
     *error = "starting " + ffmpeg_path + ": " + std::strerror(status);

@@ -20,22 +20,35 @@ namespace zibo {
 // The full path of `program` in a folder of $PATH, or "" if none.
 std::string FindOnPath(const char* program);
 
-// ffmpeg's arguments (without the program name) for y4m video on standard
-// input plus `seconds` of `music_path` from `music_start_seconds`, encoded
-// as H.264 (yuv420p, x264's `preset` and `crf`) and AAC into `out`.
-std::vector<std::string> FfmpegVideoArguments(const std::string& music_path,
-                                              double music_start_seconds, double seconds,
-                                              const std::string& preset, int crf,
-                                              const std::string& out);
+// What ffmpeg makes: y4m video from its standard input plus `seconds` of
+// `music_path` from `music_start_seconds`, encoded as H.264 (yuv420p,
+// x264's `preset` and `crf`) and AAC into `write_to`, in the container
+// that the name `out` ends in (.mp4 or .mkv); with `chapters`, the
+// chapters of an ffmpeg metadata file read from descriptor 3.
+struct FfmpegVideo {
+  std::string music_path;
+  double music_start_seconds = 0;
+  double seconds = 0;
+  std::string preset;
+  int crf = 0;
+  std::string out;
+  std::string write_to;
+  bool chapters = false;
+};
+
+// ffmpeg's arguments (without the program name) for `video`.
+std::vector<std::string> FfmpegVideoArguments(const FfmpegVideo& video);
 
 // A FrameOutput whose stream is ffmpeg's standard input. Finish closes the
 // pipe and waits for ffmpeg; destroying an unfinished one also waits.
 class FfmpegOutput : public FrameOutput {
  public:
-  // Starts `ffmpeg_path` with `arguments`. Null with `error` on failure.
+  // Starts `ffmpeg_path` with `arguments`; a non-empty `fd3_text` (at
+  // most a pipe's 64 KB) is what it reads from descriptor 3. Null with
+  // `error` on failure.
   static std::unique_ptr<FfmpegOutput> Start(const std::string& ffmpeg_path,
                                              const std::vector<std::string>& arguments,
-                                             std::string* error);
+                                             const std::string& fd3_text, std::string* error);
   ~FfmpegOutput() override;
 
   bool WriteHeader(const std::string& header, std::string* error) {

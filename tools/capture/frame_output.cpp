@@ -1,6 +1,5 @@
 #include "frame_output.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,7 +67,8 @@ bool StreamOutput::Write(const uint8_t* data, size_t size, std::string* error) {
     return false;
   }
   if (!WriteAll(fd_, data, size)) {
-    *error = name_ + ": " + std::strerror(errno);
+    const std::string reason = std::strerror(errno);
+    *error = name_ + ": " + (errno == EPIPE ? "the reader went away (" + reason + ")" : reason);
     return false;
   }
   return true;
@@ -93,13 +93,17 @@ bool StreamOutput::Finish(std::string* error) {
   return true;
 }
 
+bool StreamOutput::Commit(std::string* error) {
+  if (!file_) return true;
+  return Finish(error) && file_->Commit(error);
+}
+
 std::unique_ptr<StreamOutput> CreateFileOutput(const std::string& path, std::string* error) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    *error = path + ": " + std::strerror(errno);
-    return nullptr;
-  }
-  return std::unique_ptr<StreamOutput>(new StreamOutput(fd, path));
+  std::unique_ptr<PendingFile> file = PendingFile::Create(path, error);
+  if (!file) return nullptr;
+  std::unique_ptr<StreamOutput> output(new StreamOutput(file->TakeFd(), path));
+  output->file_ = std::move(file);
+  return output;
 }
 
 }  // namespace zibo

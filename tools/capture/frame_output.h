@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "pending_file.h"
+
 namespace zibo {
 
 class FrameOutput {
@@ -32,7 +34,9 @@ std::unique_ptr<FrameOutput> CreateFolderOutput(const std::string& dir, std::str
 bool WriteAll(int fd, const uint8_t* data, size_t size);
 
 // A byte stream on an open descriptor that the output owns and closes.
-// `name` is used in messages. `header` is written first.
+// `name` is used in messages. `header` is written first. A reader that
+// goes away fails the next write ("NAME: the reader went away (Broken
+// pipe)"); SIGPIPE must be ignored for that.
 class StreamOutput : public FrameOutput {
  public:
   StreamOutput(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
@@ -40,14 +44,19 @@ class StreamOutput : public FrameOutput {
   bool WriteHeader(const std::string& header, std::string* error);
   bool WriteFrame(int64_t index, const std::vector<uint8_t>& bytes, std::string* error) override;
   bool Finish(std::string* error) override;
+  // For a file output: after Finish, puts the complete file in place of any
+  // earlier one of its name. Not committed, the file is removed.
+  bool Commit(std::string* error);
 
  private:
+  friend std::unique_ptr<StreamOutput> CreateFileOutput(const std::string&, std::string*);
   bool Write(const uint8_t* data, size_t size, std::string* error);
   int fd_;
   std::string name_;
+  std::unique_ptr<PendingFile> file_;
 };
 
-// Creates (or truncates) the file `path` for a StreamOutput.
+// A StreamOutput into a pending file (pending_file.h) for `path`.
 std::unique_ptr<StreamOutput> CreateFileOutput(const std::string& path, std::string* error);
 
 }  // namespace zibo

@@ -1,5 +1,7 @@
 #include "frame_pipeline.h"
 
+#include <algorithm>
+
 #include "png_writer.h"
 #include "y4m_writer.h"
 
@@ -49,18 +51,21 @@ void FramePipeline::Submit(JobPtr job) {
   changed_.notify_all();
 }
 
-void FramePipeline::SubmitRendered(int64_t index, uint32_t key, std::vector<uint8_t> pixels) {
+void FramePipeline::SubmitRendered(int64_t index, uint32_t key, std::vector<uint8_t> pixels,
+                                   bool used_again) {
   JobPtr job = std::make_shared<Job>();
   job->index = index;
   job->key = key;
+  job->used_again = used_again;
   job->pixels = std::move(pixels);
   Submit(std::move(job));
 }
 
-void FramePipeline::SubmitRepeat(int64_t index, uint32_t key) {
+void FramePipeline::SubmitRepeat(int64_t index, uint32_t key, bool used_again) {
   JobPtr job = std::make_shared<Job>();
   job->index = index;
   job->key = key;
+  job->used_again = used_again;
   job->repeat = true;
   job->ready = true;
   Submit(std::move(job));
@@ -69,6 +74,11 @@ void FramePipeline::SubmitRepeat(int64_t index, uint32_t key) {
 bool FramePipeline::Failed() {
   std::lock_guard<std::mutex> lock(mutex_);
   return failed_;
+}
+
+size_t FramePipeline::MostPicturesKept() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return most_kept_;
 }
 
 // Caller holds mutex_.
@@ -106,7 +116,6 @@ void FramePipeline::EncoderLoop() {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!encoded) Fail(error);
       bytes_ahead_ += bytes->size();
-      if (job->key != 0) encoded_by_key_[job->key] = bytes;
       job->bytes = std::move(bytes);
       job->ready = true;
       free_buffers_.push_back(std::move(job->pixels));
@@ -145,9 +154,14 @@ void FramePipeline::WriterLoop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!written) Fail(error);
-      if (!job->repeat) {
-        bytes_ahead_ -= bytes->size();
-        if (job->key == 0 && spare_bytes_.size() < kSpareBytes) spare_bytes_.push_back(std::move(*bytes));
+      // Kept for repeats while the key is used again, else spare storage.
+      const bool keep = job->key != 0 && job->used_again;
+      if (!job->repeat) bytes_ahead_ -= bytes->size();
+      if (keep && !job->repeat) encoded_by_key_[job->key] = bytes;
+      if (!keep && job->key != 0) encoded_by_key_.erase(job->key);
+      most_kept_ = std::max(most_kept_, encoded_by_key_.size());
+      if (!keep && bytes.use_count() == 1 && spare_bytes_.size() < kSpareBytes) {
+        spare_bytes_.push_back(std::move(*bytes));
       }
     }
     changed_.notify_all();

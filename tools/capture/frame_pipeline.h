@@ -9,7 +9,8 @@
 // for it up to a bound in bytes, and repeats hold no bytes of their own. A
 // frame submitted with a non-zero picture key has its encoded bytes kept,
 // so a later frame with the same key is submitted as a repeat and written
-// from them without rendering or encoding again. A few buffers are in
+// from them without rendering or encoding again; they are let go once the
+// frame submitted as the key's last use is written. A few buffers are in
 // flight at most; TakeBuffer blocks until one is free. After an encoding or
 // write error the remaining frames are dropped; Failed() tells the GL
 // thread to stop, and Finish reports the error.
@@ -41,7 +42,8 @@ class FramePipeline {
   // Encoded bytes that may wait for the writer by default: about 180 y4m
   // frames at 800x600. The whole show at that size never had more than
   // 50 MB waiting. The encoder stops when the bound is reached, so memory
-  // stays within it plus one frame.
+  // stays within it plus one frame, plus the pictures kept for repeats:
+  // capture keeps one at a time, two while the strobe runs.
   static constexpr size_t kMaxBytesAhead = size_t(128) << 20;
 
   // `output` is borrowed and used only by the writer thread until Finish.
@@ -54,12 +56,16 @@ class FramePipeline {
   // GL thread: a free buffer to render the next frame into.
   std::vector<uint8_t> TakeBuffer();
   // GL thread: frame `index` rendered into `pixels` (from TakeBuffer).
-  void SubmitRendered(int64_t index, uint32_t key, std::vector<uint8_t> pixels);
+  // `used_again`: a later frame repeats its non-zero `key`.
+  void SubmitRendered(int64_t index, uint32_t key, std::vector<uint8_t> pixels,
+                      bool used_again = true);
   // GL thread: frame `index` shows the picture of an earlier frame with
   // the same non-zero `key`.
-  void SubmitRepeat(int64_t index, uint32_t key);
+  void SubmitRepeat(int64_t index, uint32_t key, bool used_again = true);
 
   bool Failed();
+  // The most encoded pictures that were kept for repeats at one time.
+  size_t MostPicturesKept();
   // Waits until every submitted frame is written, then finishes the
   // output. False with the first error if anything failed.
   bool Finish(std::string* error);
@@ -74,6 +80,7 @@ class FramePipeline {
     int64_t index = 0;
     uint32_t key = 0;
     bool repeat = false;
+    bool used_again = true;  // the key's picture is kept after this frame
     bool last = false;
     bool ready = false;  // encoded (or nothing to encode): the writer may take it
     std::vector<uint8_t> pixels;
@@ -99,7 +106,8 @@ class FramePipeline {
   size_t bytes_ahead_ = 0;        // encoded and not yet written
   std::vector<std::vector<uint8_t>> free_buffers_;
   std::vector<std::vector<uint8_t>> spare_bytes_;  // encoded frames' storage, for reuse
-  std::map<uint32_t, Bytes> encoded_by_key_;
+  std::map<uint32_t, Bytes> encoded_by_key_;  // the writer's, for repeats
+  size_t most_kept_ = 0;
   bool failed_ = false;
   std::string error_;
   bool finished_ = false;

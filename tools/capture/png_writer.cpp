@@ -2,9 +2,7 @@
 
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace zibo {
 namespace {
@@ -70,23 +68,6 @@ bool EncodePng(int width, int height, const uint8_t* rgba_bottom_up, std::vector
   png_destroy_write_struct(&writer, &info);
   if (!ok) *error = std::string("PNG encoding failed: ") + sink.message;
   return ok;
-}
-
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                    std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    *error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-  const int write_errno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (written != bytes.size() || !closed) {
-    *error = path + ": " + std::strerror(written != bytes.size() ? write_errno : errno);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace zibo

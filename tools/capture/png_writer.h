@@ -10,16 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "pending_file.h"  // WriteWholeFile, to store the encoded bytes
+
 namespace zibo {
 
 // Encodes width x height RGBA pixels, bottom row first, into `png`.
 bool EncodePng(int width, int height, const uint8_t* rgba_bottom_up, std::vector<uint8_t>* png,
                std::string* error);
-
-// Writes `bytes` to a new file at `path` (replacing it). The error names
-// the path and the reason.
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                    std::string* error);
 
 }  // namespace zibo
 

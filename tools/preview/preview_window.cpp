@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "letterbox.h"
+#include "show/letterbox.h"
 #include "show/gl_state.h"
 
 namespace zibo {

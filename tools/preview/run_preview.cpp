@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bass/bass.h"
-#include "letterbox.h"
+#include "show/letterbox.h"
 #include "media_watcher.h"
 #include "preview_keys.h"
 #include "preview_media.h"

@@ -1,7 +1,7 @@
-// letterbox.h - where the 4:3 picture goes in a window of any size: as
+// letterbox.h - where the 4:3 picture goes in a window or frame of any size: as
 // large as fits, centred, the rest left black. Pure code; any thread.
-#ifndef ZIBO_PREVIEW_LETTERBOX_H
-#define ZIBO_PREVIEW_LETTERBOX_H
+#ifndef ZIBO_SHOW_LETTERBOX_H
+#define ZIBO_SHOW_LETTERBOX_H
 
 namespace zibo {
 

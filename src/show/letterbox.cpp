@@ -1,4 +1,4 @@
-#include "letterbox.h"
+#include "show/letterbox.h"
 
 #include <algorithm>
 #include <cstdint>
