@@ -1,0 +1,111 @@
+# The page in headless Chromium, served from 127.0.0.1:
+#   web_test.py frames WEB_DIR CAPTURE MEDIA_DIR  - paused frames of every kind of
+#       scene against zibo-capture --at (mean absolute difference <= 2 levels)
+#   web_test.py page WEB_DIR                      - the question, Cancel, No with
+#       the natural end and Play again, Escape, Yes with fullscreen
+# Exit status 77 (skipped) when scripts/web.sh has not built WEB_DIR.
+import os, subprocess, sys, tempfile
+import browser
+
+# Music times of each kind of scene, by name.
+FRAMES = [(0, 'before the start'), (5000, 'loading bar'), (19000, 'bar emptying'),
+          (25318, 'slide s1'), (60000, 'upright dancer'), (85000, 'hanging dancer'),
+          (94290, 'spectrum noise, loud'), (100000, 'spectrum noise'),
+          (120020, 'strobe inverted'), (120070, 'strobe plain')]
+
+
+def rgb(png_path):
+    return subprocess.run(['convert', png_path, '-alpha', 'off', '-depth', '8', 'rgb:-'],
+                          capture_output=True, check=True).stdout
+
+
+def frames(b, base, capture, media):
+    failures = []
+    with tempfile.TemporaryDirectory() as tmp:
+        for at, name in FRAMES:
+            b.open(base + 'index.html?at=%d&paused&answer=no' % at)
+            b.wait_state('paused')
+            page, native = os.path.join(tmp, 'page.png'), os.path.join(tmp, 'native.png')
+            with open(page, 'wb') as f:
+                f.write(b.screenshot_png())
+            run = subprocess.run([os.path.abspath(capture), '--at', str(at), '--out', native], cwd=media,
+                                 capture_output=True, text=True)
+            if run.returncode != 0:
+                sys.exit('zibo-capture --at %d: exit %d\n%s' % (at, run.returncode, run.stderr))
+            a, c = rgb(page), rgb(native)
+            mad = sum(abs(x - y) for x, y in zip(a, c)) / len(c) if len(a) == len(c) else 999
+            print('%6d ms %-28s mean difference %.3f' % (at, name, mad))
+            if mad > 2:
+                failures.append('%d ms (%s): %.3f levels' % (at, name, mad))
+    return failures
+
+
+def check(failures, what, got, expected):
+    if got != expected:
+        failures.append('%s: got %r, expected %r' % (what, got, expected))
+
+
+def page(b, base):
+    failures = []
+    state = 'document.body.dataset.state'
+    b.open(base + 'index.html')
+    b.wait_state('question')
+    check(failures, 'the question', b.eval("['question-title', 'question-text', 'yes', 'no', 'cancel']"
+                                           ".map(id => document.getElementById(id).textContent)"),
+          ['Do you like...', '...cars?', 'Yes', 'No', 'Cancel'])
+    b.click('cancel')
+    check(failures, 'after Cancel', b.wait_state('cancelled', 'playing', 'ended'), 'cancelled')
+    check(failures, 'the Cancel page shows', b.eval("!document.getElementById('message').hidden"), True)
+
+    # No: plays in the page from 127 s and ends by itself after 300 beats.
+    b.open(base + 'index.html?at=127000')
+    b.wait_state('question')
+    b.click('no')
+    b.wait_state('playing')
+    seen = []
+    while b.eval(state) == 'playing':
+        seen.append(int(b.eval('document.body.dataset.frameMs')))
+    check(failures, 'the music clock goes forward', seen == sorted(seen) and seen[-1] > seen[0], True)
+    check(failures, 'state at the end', b.wait_state('ended'), 'ended')
+    check(failures, 'last frame before the end', 127000 < seen[-1] <= 128571, True)
+    check(failures, 'Play again offered', b.eval("!document.getElementById('again').hidden"), True)
+    # Play again starts over; Escape ends it.
+    b.click('again')
+    b.wait_state('playing')
+    b.wait_for('document.body.dataset.frameMs < 60000')  # from the start again
+    b.key('Escape', 'Escape', 27)
+    check(failures, 'after Escape', b.wait_state('ended'), 'ended')
+
+    # Yes: fullscreen, left again at the end.
+    b.open(base + 'index.html?at=128000')
+    b.wait_state('question')
+    b.click('yes')
+    b.wait_state('playing')
+    check(failures, 'fullscreen element', b.eval('document.fullscreenElement && document.fullscreenElement.id'),
+          'stage')
+    b.wait_state('ended')
+    check(failures, 'fullscreen after the end', b.wait_for('!document.fullscreenElement'), True)
+    return failures
+
+
+def main():
+    mode, web = sys.argv[1], sys.argv[2]
+    if not os.path.exists(os.path.join(web, 'zibo.wasm')):
+        print('%s has no zibo.wasm: run scripts/web.sh first' % web)
+        return 77
+    base = browser.serve(web)
+    b = browser.Browser()
+    try:
+        failures = frames(b, base, *sys.argv[3:5]) if mode == 'frames' else page(b, base)
+        if failures:
+            print('FAILED:\n  ' + '\n  '.join(failures) + b.describe())
+        return 1 if failures else 0
+    except Exception as e:
+        print('FAILED: %s%s' % (e, b.describe()))
+        return 1
+    finally:
+        b.close()
+
+
+if __name__ == '__main__':
+    sys.exit(main())
