@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <GL/gl.h>
 #include <memory>
 #include <string>
 
@@ -130,6 +132,13 @@ EMSCRIPTEN_KEEPALIVE void zibo_web_draw(int t, int h_down) {
   if (!web.show) return;
   web.spectrum->SetTimeMs(t);
   web.show->DrawFrame(t, h_down != 0);
+}
+
+// Waits until the GPU has drawn everything asked so far (by reading one
+// pixel back), so that a benchmark times whole frames.
+EMSCRIPTEN_KEEPALIVE void zibo_web_finish() {
+  uint8_t pixel[4];
+  glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
 }
 
 EMSCRIPTEN_KEEPALIVE int zibo_web_past_end(int t) { return zibo::IsPastShowEnd(t) ? 1 : 0; }

@@ -14,7 +14,9 @@ def serve(folder):
     """Serves `folder` on 127.0.0.1; returns the base URL."""
     class Quiet(http.server.SimpleHTTPRequestHandler):
         def log_message(self, *args): pass
-    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(Quiet, directory=folder))
+    class Server(http.server.ThreadingHTTPServer):
+        def handle_error(self, request, address): pass  # pages left while loading break pipes
+    server = Server(('127.0.0.1', 0), functools.partial(Quiet, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return 'http://127.0.0.1:%d/' % server.server_port
 

@@ -80,7 +80,9 @@
   async function loadSound() {
     audio = new AudioContext();
     const decode = async (name) => audio.decodeAudioData((await fetchBytes(name)).buffer);
-    [song, effect] = await Promise.all([decode('disco.mp3'), decode('s.ogg')]);
+    // A missing or undecodable effect is no error: Space then does nothing.
+    const noEffect = (e) => { console.warn('zibo: no effect sound: ' + e.message); return null; };
+    [song, effect] = await Promise.all([decode('disco.mp3'), decode('s.ogg').catch(noEffect)]);
   }
 
   // The context time of the sample being heard now: the output timestamp
@@ -138,7 +140,7 @@
   function frame() {
     if (!running) return;
     const ms = musicMs();
-    if (songSource && held.has(' ')) honk();
+    if (songSource && effect && held.has(' ')) honk();
     if (show._zibo_web_past_end(ms)) return end();  // that frame is not shown
     draw(ms);
     requestAnimationFrame(frame);
@@ -220,10 +222,14 @@
       say('zibo', 'You chose Cancel, so the show does not play. Reload the page to be asked again.');
       return;
     }
+    $('note').textContent = 'Loading the show...';
+    $('note').hidden = false;
     try {
       [show] = await loading;
     } catch (e) {
       return fail(e.message);
+    } finally {
+      $('note').hidden = true;
     }
     if (paused) {
       draw(startAt);
@@ -232,6 +238,12 @@
     }
     play(startAt);
   }
+
+  // For benchmarks and the console: one frame at music time ms, drawn and
+  // waited for.
+  window.zibo = {
+    drawFrame(ms) { draw(ms); show._zibo_web_finish(); },
+  };
 
   main();
 })();
