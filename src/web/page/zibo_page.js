@@ -27,6 +27,7 @@
   let songOffset = 0;         // ms
   let lastMs = 0;
   let running = false;
+  let wasFullscreen = false;
   const held = new Set();
 
   function setState(state) { body.dataset.state = state; }
@@ -148,6 +149,7 @@
 
   function end() {
     running = false;
+    wasFullscreen = false;
     stopSound();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     setState('ended');
@@ -210,6 +212,12 @@
     if (e.key === 'Escape' && running) end();
   });
   addEventListener('keyup', (e) => held.delete(e.key.toLowerCase()));
+  // In fullscreen the browser takes Escape to leave it and the page never
+  // sees the key: leaving fullscreen ends the show the same way.
+  document.addEventListener('fullscreenchange', () => {
+    if (document.fullscreenElement) wasFullscreen = true;
+    else if (wasFullscreen && running) end();
+  });
   addEventListener('blur', () => held.clear());
   $('again').onclick = () => play(0);
 
