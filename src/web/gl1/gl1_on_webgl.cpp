@@ -60,9 +60,9 @@ struct Gl1State {
   Matrix mvp;  // projection * modelview, fixed between glBegin and glEnd
   std::vector<Vertex> primitive;
   std::vector<Vertex> triangles;
-  // The drawing program, made on first use.
-  GLuint program = 0, buffer = 0;
-  GLint textured_location = -1;
+  // The drawing programs and the vertex buffer, made on first use.
+  GLuint programs[2] = {};  // plain, textured
+  GLuint buffer = 0;
 };
 
 Gl1State& State() {
@@ -80,15 +80,19 @@ const char* const kVertexShader =
     "varying vec4 v_color;\n"
     "void main() { gl_Position = position; v_texcoord = texcoord; v_color = color; }\n";
 
-const char* const kFragmentShader =
+// Two programs, with and without texturing, rather than a branch per
+// fragment.
+const char* const kTexturedFragmentShader =
     "precision highp float;\n"
     "uniform sampler2D picture;\n"
-    "uniform bool textured;\n"
     "varying vec2 v_texcoord;\n"
     "varying vec4 v_color;\n"
-    "void main() {\n"
-    "  gl_FragColor = textured ? texture2D(picture, v_texcoord) * v_color : v_color;\n"
-    "}\n";
+    "void main() { gl_FragColor = texture2D(picture, v_texcoord) * v_color; }\n";
+const char* const kPlainFragmentShader =
+    "precision highp float;\n"
+    "varying vec2 v_texcoord;\n"
+    "varying vec4 v_color;\n"
+    "void main() { gl_FragColor = v_color; }\n";
 
 GLuint CompileShader(GLenum type, const char* source) {
   const GLuint shader = glCreateShader(type);
@@ -105,26 +109,28 @@ GLuint CompileShader(GLenum type, const char* source) {
   return shader;
 }
 
-void MakeProgram(Gl1State& s) {
-  s.program = glCreateProgram();
-  glAttachShader(s.program, CompileShader(GL_VERTEX_SHADER, kVertexShader));
-  glAttachShader(s.program, CompileShader(GL_FRAGMENT_SHADER, kFragmentShader));
-  glBindAttribLocation(s.program, 0, "position");
-  glBindAttribLocation(s.program, 1, "texcoord");
-  glBindAttribLocation(s.program, 2, "color");
-  glLinkProgram(s.program);
+GLuint MakeProgram(const char* fragment_shader) {
+  const GLuint program = glCreateProgram();
+  glAttachShader(program, CompileShader(GL_VERTEX_SHADER, kVertexShader));
+  glAttachShader(program, CompileShader(GL_FRAGMENT_SHADER, fragment_shader));
+  glBindAttribLocation(program, 0, "position");
+  glBindAttribLocation(program, 1, "texcoord");
+  glBindAttribLocation(program, 2, "color");
+  glLinkProgram(program);
   GLint ok = 0;
-  glGetProgramiv(s.program, GL_LINK_STATUS, &ok);
-  if (!ok) std::fprintf(stderr, "zibo: the WebGL drawing program did not link\n");
-  s.textured_location = glGetUniformLocation(s.program, "textured");
-  glGenBuffers(1, &s.buffer);
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) std::fprintf(stderr, "zibo: a WebGL drawing program did not link\n");
+  return program;
 }
 
 void DrawTriangles(Gl1State& s) {
   if (s.triangles.empty()) return;
-  if (s.program == 0) MakeProgram(s);
-  glUseProgram(s.program);
-  glUniform1i(s.textured_location, s.texturing ? 1 : 0);
+  if (s.buffer == 0) {
+    s.programs[0] = MakeProgram(kPlainFragmentShader);
+    s.programs[1] = MakeProgram(kTexturedFragmentShader);
+    glGenBuffers(1, &s.buffer);
+  }
+  glUseProgram(s.programs[s.texturing ? 1 : 0]);
   glBindBuffer(GL_ARRAY_BUFFER, s.buffer);
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.triangles.size() * sizeof(Vertex)),
                s.triangles.data(), GL_STREAM_DRAW);
