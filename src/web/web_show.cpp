@@ -55,6 +55,10 @@ int PictureIndex(const char* name) {
 // Loads a picture from the bytes the page handed over, then frees them.
 bool LoadPicture(const char* name, uint32_t* texture, std::string* error) {
   const int index = PictureIndex(name);
+  if (index < 0) {
+    *error = std::string(name) + ": not one of the show's pictures";
+    return false;
+  }
   Bytes& bytes = Web().pictures[index];
   TgaImage image;
   const bool ok = bytes.data && ParseTga(bytes.data, size_t(bytes.size), &image, error);
