@@ -11,8 +11,8 @@ FLAGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-
          '--window-size=800,600', '--enable-logging=stderr', '--remote-debugging-pipe']
 
 
+# Serves `folder` on 127.0.0.1; returns the base URL.
 def serve(folder):
-    """Serves `folder` on 127.0.0.1; returns the base URL."""
     class Quiet(http.server.SimpleHTTPRequestHandler):
         def log_message(self, *args): pass
 
@@ -51,8 +51,8 @@ class Browser:
                     self.replies[message.get('id')] = message
                 self.cond.notify_all()
 
+    # One command, to the page once attached; its result.
     def call(self, method, **params):
-        """One command, to the page once attached; its result."""
         with self.cond:
             self.next_id += 1
             key = self.next_id
@@ -77,8 +77,8 @@ class Browser:
     def open(self, url):
         return self.call('Page.navigate', url=url)
 
+    # Polls until `expression` is truthy; returns its value.
     def wait_for(self, expression, timeout=120):
-        """Polls until `expression` is truthy; returns its value."""
         end = time.monotonic() + timeout
         while time.monotonic() < end:
             if value := self.eval(expression):
@@ -86,13 +86,13 @@ class Browser:
             time.sleep(0.05)
         raise RuntimeError('waited %d s for %s' % (timeout, expression))
 
+    # Waits for the page's state to be one of `states`; returns it.
     def wait_state(self, *states):
-        """Waits for the page's state to be one of `states`; returns it."""
         return self.wait_for('(s => %s.includes(s) && s)(document.body && document.body.dataset.state)'
                              % json.dumps(states))
 
+    # A real mouse click at the middle of the element.
     def click(self, element_id):
-        """A real mouse click at the middle of the element."""
         x, y = self.eval('(r => [r.x + r.width / 2, r.y + r.height / 2])'
                          '(document.getElementById(%s).getBoundingClientRect())' % json.dumps(element_id))
         for kind in ('mousePressed', 'mouseReleased'):
@@ -102,8 +102,8 @@ class Browser:
         for kind in ('keyDown', 'keyUp'):
             self.call('Input.dispatchKeyEvent', type=kind, key=key, code=key, windowsVirtualKeyCode=key_code)
 
+    # Chromium's state and the last lines of its stderr (the page's console among them).
     def describe(self):
-        """Chromium's state and the last lines of its stderr (the page's console among them)."""
         self.log.flush()
         self.log.seek(0)
         lines = [line for line in self.log if 'dbus' not in line]
