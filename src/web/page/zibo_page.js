@@ -191,7 +191,12 @@
       setState('question');
       $('question').hidden = false;
       $('yes').focus();
-      const choose = (choice) => { $('question').hidden = true; resolve(choice); };
+      const choose = (choice) => {
+        $('question').hidden = true;
+        // The answer is a gesture that lets the sound start, even before loading ends.
+        if (choice !== 'cancel') audio.resume().catch(() => {});
+        resolve(choice);
+      };
       $('yes').onclick = () => {
         // The click is the user gesture that fullscreen needs.
         $('stage').requestFullscreen().catch((e) => console.warn('zibo: no fullscreen: ' + e));
@@ -224,7 +229,7 @@
   async function main() {
     const loading = Promise.all([loadShow(), paused ? null : loadSound()]);
     loading.catch(() => {});  // reported below, once awaited
-    let choice = paused || answer === 'no' ? 'no' : await ask();
+    const choice = paused || answer === 'no' ? 'no' : await ask();
     if (choice === 'cancel') {
       setState('cancelled');
       say('zibo', 'You chose Cancel, so the show does not play. Reload the page to be asked again.');
