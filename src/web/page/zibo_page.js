@@ -35,7 +35,7 @@
   function say(title, text, offerAgain) {
     $('message-title').textContent = title;
     $('message-text').textContent = text;
-    $('again').hidden = !offerAgain;
+    $('again-row').hidden = !offerAgain;
     $('message').hidden = false;
   }
 
