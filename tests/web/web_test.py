@@ -82,7 +82,7 @@ def page(b, base, web):
     b.wait_state('question')
     b.click('yes')
     b.wait_state('playing')
-    expect('fullscreen', b.eval('document.fullscreenElement && document.fullscreenElement.id'), 'stage')
+    expect('fullscreen', b.wait_for('document.fullscreenElement && document.fullscreenElement.id'), 'stage')
     b.eval('document.exitFullscreen()')
     b.wait_for('!document.fullscreenElement')
     expect('after leaving fullscreen', b.wait_state('ended', 'playing'), 'ended')
