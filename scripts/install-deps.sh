@@ -13,6 +13,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy openbox libxtst6 libxrandr2
   ffmpeg sox
   dpkg-dev lintian desktop-file-utils man-db appstream
+  emscripten chromium
 )
 
 missing=()

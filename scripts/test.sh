@@ -38,6 +38,8 @@ finish_side() {
 stage "normal build, with the ASan+UBSan build beside it"
 beside scripts/build.sh build-asan -DZIBO_SANITIZE=ON -DZIBO_BENCH=OFF
 scripts/build.sh build
+stage "the browser build (scripts/web.sh), the ASan+UBSan build still beside it"
+scripts/web.sh
 finish_side "the ASan+UBSan build"
 stage "ASan+UBSan build done"
 
