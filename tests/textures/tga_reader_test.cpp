@@ -3,6 +3,7 @@
 #include "textures/tga_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -55,8 +56,13 @@ TEST(TgaReader, AFileReadsAsItsBytesParse) {
     ASSERT_TRUE(ReadTgaFile(path.c_str(), &read, &error)) << error;
     for (int i = 0; i < 6; ++i) EXPECT_EQ(Px(read, i % 3, i / 3), Px(parsed, i % 3, i / 3)) << bytes.size();
   }
-  EXPECT_FALSE(ReadTgaFile(dir.Path("none").c_str(), &read, &error));
-  EXPECT_EQ(error, dir.Path("none") + ": No such file or directory");
+  // What is no regular file fails at once; a FIFO without a writer would block.
+  ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+  for (const auto& [name, reason] : {std::pair<std::string, std::string>{"none", "No such file or directory"},
+                                     {"", "Is a directory"}, {"fifo", "not a regular file"}}) {
+    EXPECT_FALSE(ReadTgaFile(dir.Path(name).c_str(), &read, &error));
+    EXPECT_EQ(error, dir.Path(name) + ": " + reason);
+  }
 }
 
 // Missing bytes read as zero, also inside the last, partial pixel.
