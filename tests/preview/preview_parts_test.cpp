@@ -1,9 +1,17 @@
-// The preview's beat steps, and its clock's loop and pause through SDL's disk audio driver.
+// The preview's beat steps, its clock's loop and pause through SDL's disk
+// audio driver, and what its live reload reads when.
 #include <SDL_keycode.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "audio/spectrum.h"
+#include "bass/stream_decoder.h"
 #include "disk_output.h"
+#include "media_watcher.h"
 #include "preview_keys.h"
+#include "private_copy.h"
 #include "transport.h"
 
 namespace zibo::testing {
@@ -48,6 +56,74 @@ TEST_F(DiskOutputTest, TransportLoopWrapsClockAndSoundTogetherAndPauseHoldsTheTi
     EXPECT_EQ(slices[i - 1].out + slices[i - 1].length, slices[i].out) << "no gap " << i;
     EXPECT_GE(slices[i - 1].song + slices[i - 1].length, FirstFrameAtMs(to, 44100) * 2u) << i;
   }
+}
+
+// A swap to a song too short for the time shown keeps the old one.
+TEST_F(DiskOutputTest, TransportKeepsTheOldSongWhenTheNewOneCannotGoToTheTimeShown) {
+  Init("23");
+  HSTREAM old_song = Open(3), short_song = Open(1), long_song = Open(3);
+  Transport transport(old_song, 2000);
+  EXPECT_FALSE(transport.Adopt(short_song));
+  EXPECT_GE(transport.Now(), 2000);
+  EXPECT_TRUE(transport.Adopt(long_song));
+  EXPECT_GE(Frames(long_song), 2000 * 441 / 10);
+}
+
+// A file counts as changed once its writer is done: closed, moved over,
+// truncated by name, removed, or written through a link; never while a
+// writer pauses mid-file, however many polls long, nor when only read.
+TEST(PreviewParts, WatcherReportsFinishedChangesOnly) {
+  TempDir dir;
+  const std::string a = dir.Path("a"), b = dir.Path("b"), c = dir.Path("c"), target = dir.Path("t");
+  ASSERT_TRUE(WriteFileBytes(a, "1") && WriteFileBytes(b, "2") && WriteFileBytes(target, "3"));
+  ASSERT_EQ(symlink(target.c_str(), c.c_str()), 0);
+  MediaWatcher watcher({a, b, c});
+  int fd = -1;
+  const std::pair<std::function<void()>, std::vector<int>> steps[] = {
+      {[&] { fd = open(a.c_str(), O_WRONLY | O_TRUNC); }, {}},
+      {[&] { EXPECT_EQ(write(fd, "ha", 2), 2); }, {}},
+      {[&] {}, {}},
+      {[&] { EXPECT_EQ(write(fd, "lf", 2), 2); close(fd); }, {0}},
+      {[&] { ReadFileBytes(a); }, {}},
+      {[&] { WriteFileBytes(dir.Path("new"), "4"), rename(dir.Path("new").c_str(), b.c_str()); }, {1}},
+      {[&] { EXPECT_EQ(truncate(a.c_str(), 1), 0); }, {0}},
+      {[&] { unlink(b.c_str()); }, {1}},
+      {[&] { WriteFileBytes(b, "5"); }, {1}},
+      {[&] { WriteFileBytes(target, "6"); }, {2}}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].first();
+    EXPECT_EQ(watcher.Poll(), steps[i].second) << "step " << i;
+  }
+}
+
+// A stream opened through a private copy plays what the file held then,
+// after the file is overwritten in place (cp new.mp3 disco.mp3) too.
+TEST(PreviewParts, AStreamOfAPrivateCopyOutlivesAnOverwriteInPlace) {
+  TempDir dir;
+  const std::string path = dir.Path("disco.mp3");
+  ASSERT_TRUE(WriteAudioFile(path, FileKind::kWav16, 44100, 2, Noise(1, 0.5, 2, 4 * 44100)));
+  DecodedAudio before;
+  ASSERT_EQ(DecodeAudioFile(path.c_str(), 44100, 2, &before), BASS_OK);
+  bass::StreamTable table;
+  bass::OutputDevice device;
+  ASSERT_EQ(device.Open(BASS_DEVICE_NOSOUND, 44100, &table), BASS_OK);
+  bass::Stream s;
+  {
+    PrivateCopy copy(path);
+    ASSERT_TRUE(copy.ok()) << copy.error();
+    ASSERT_EQ(bass::DecodeStream(copy.name().c_str(), &device, &s, nullptr, 44100), BASS_OK);
+  }
+  ASSERT_TRUE(WriteAudioFile(path, FileKind::kWav16, 44100, 2, Noise(2, 0.5, 2, 2 * 44100)));
+  std::vector<float> got(4410 * 2);
+  const int64_t at = 3 * 44100;  // outside the window: read from the file now
+  ASSERT_TRUE(bass::SeekStream(&s, at, &device, [&] { s.start_frame = at; }));
+  {
+    std::lock_guard<std::mutex> guard(s.buffer_mutex);
+    s.CopyFrames(at, 4410, got.data());
+  }
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), before.samples.begin() + at * 2));
+  s.StopDecoding();
+  device.Close();
 }
 
 }  // namespace
