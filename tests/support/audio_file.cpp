@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-
-#include <unistd.h>
 
 namespace zibo::testing {
 
@@ -38,23 +34,6 @@ bool WriteAudioFile(const std::string& path, FileKind kind, int rate, int channe
     ok = sf_writef_float(file, samples.data(), frames) == frames;
   }
   return sf_close(file) == 0 && ok;
-}
-
-bool WriteSparseSilence(const std::string& path, int rate, uint32_t frames) {
-  const uint32_t data = frames * 2;
-  auto le = [](uint32_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += char(v >> (8 * i));
-    return out;
-  };
-  const std::string header = "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
-                             le(uint32_t(rate), 4) + le(uint32_t(rate) * 2, 4) + le(2, 2) + le(16, 2) +
-                             "data" + le(data, 4);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size() &&
-            ftruncate(fileno(file), off_t(header.size() + data)) == 0;
-  return std::fclose(file) == 0 && ok;
 }
 
 std::vector<float> Sine(double hz, double amplitude, int rate, int channels, size_t frames) {

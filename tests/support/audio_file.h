@@ -5,7 +5,6 @@
 #define ZIBO_TESTS_SUPPORT_AUDIO_FILE_H
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,10 +17,6 @@ enum class FileKind { kWav16, kFlac, kOggVorbis, kMp3 };
 // read back exactly.
 bool WriteAudioFile(const std::string& path, FileKind kind, int rate, int channels,
                     const std::vector<float>& samples);
-
-// A 16-bit mono WAV of `frames` frames of silence, sparse: a long file that
-// takes no time to write nor room on disk.
-bool WriteSparseSilence(const std::string& path, int rate, uint32_t frames);
 
 // `frames` frames of a sine of `hz` at `amplitude`, the same on every channel.
 std::vector<float> Sine(double hz, double amplitude, int rate, int channels, size_t frames);
