@@ -133,14 +133,10 @@ TEST_P(BadMedia, EndsAsPromised) {
   CaseFolder dir;
   ASSERT_TRUE(SpoilFile(dir, c.file, c.spoil)) << "could not spoil " << c.file;
   ProgramOptions options = Headless(dir.path());
-  std::string binary = ZIBO_SHOW_BINARY;
 #ifndef __SANITIZE_ADDRESS__  // whose shadow memory no address-space cap allows
-  if (c.spoil == kLong) {
-    options.args = {"--as=3000000000", "--", binary};
-    binary = "/usr/bin/prlimit";
-  }
+  if (c.spoil == kLong) options.args = {"--as=3000000000", "--", ZIBO_SHOW_BINARY};
 #endif
-  RunningProgram show(binary, options);
+  RunningProgram show(options.args.empty() ? ZIBO_SHOW_BINARY : "/usr/bin/prlimit", options);
   EXPECT_EQ(Outcome(show, dir.path(), c.failure, c.signal_number), "");
 }
 

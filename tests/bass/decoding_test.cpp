@@ -147,8 +147,7 @@ TEST_F(DecodingTest, StreamsPublishExactlyWhatTheWholeFileDecodes) {
                {FileKind::kWav16, 1, 44100, 0, false, false, {0}},
                {FileKind::kWav16, 5, 48000, 0, false, false, {0.3}},
                {FileKind::kWav16, 30, 96000, 0, true, false, {25, 2}, 96000},
-               {FileKind::kWav16, 8, 88200, 2, true, false, {6.5, 1}, 88200},
-               {FileKind::kWav16, 5, 192000, 2, true, false, {3.8}, 192000}};
+               {FileKind::kWav16, 5, 192000, 2, true, false, {3.8, 1}, 192000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
     bass::StreamTable table;

@@ -56,13 +56,11 @@ TEST(TgaReader, AFileReadsAsItsBytesParse) {
     ASSERT_TRUE(ReadTgaFile(path.c_str(), &read, &error)) << error;
     for (int i = 0; i < 6; ++i) EXPECT_EQ(Px(read, i % 3, i / 3), Px(parsed, i % 3, i / 3)) << bytes.size();
   }
-  // What is no regular file fails at once; a FIFO without a writer would block.
-  ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
-  for (const auto& [name, reason] : {std::pair<std::string, std::string>{"none", "No such file or directory"},
-                                     {"", "Is a directory"}, {"fifo", "not a regular file"}}) {
-    EXPECT_FALSE(ReadTgaFile(dir.Path(name).c_str(), &read, &error));
-    EXPECT_EQ(error, dir.Path(name) + ": " + reason);
-  }
+  EXPECT_FALSE(ReadTgaFile(dir.Path("none").c_str(), &read, &error));
+  EXPECT_EQ(error, dir.Path("none") + ": No such file or directory");
+  ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);  // without a writer: would block a reader
+  EXPECT_FALSE(ReadTgaFile(dir.Path("fifo").c_str(), &read, &error));
+  EXPECT_EQ(error, dir.Path("fifo") + ": not a regular file");
 }
 
 // Missing bytes read as zero, also inside the last, partial pixel.
