@@ -54,10 +54,9 @@ bool SpoilFile(const CaseFolder& dir, const std::string& name, Spoil spoil) {
   if (unlink(dir.Path(name).c_str()) != 0) return false;
   if (spoil == kMissing) return true;
   if (spoil == kFolder) return mkdir(dir.Path(name).c_str(), 0755) == 0;
-  if (spoil == kLong) {  // a WAV of 33 minutes of 16-bit mono silence at 384 kHz, sparse
-    bytes.assign("RIFF$ \xa3ZWAVEfmt \x10\0\0\0\x01\0\x01\0\0\xdc\x05\0\0\xb8\x0b\0\x02\0\x10\0" "data\0 \xa3Z", 44);
-    return WriteFileBytes(dir.Path(name), bytes) && truncate(dir.Path(name).c_str(), 44 + 1520640000) == 0;
-  }
+  if (spoil == kLong)  // a WAV header of 33 minutes of 16-bit mono at 384 kHz, then a sparse hole of silence
+    return WriteFileBytes(dir.Path(name), std::string("RIFF$ \xa3ZWAVEfmt \x10\0\0\0\x01\0\x01\0\0\xdc\x05\0\0\xb8\x0b\0\x02\0\x10\0" "data\0 \xa3Z", 44)) &&
+           truncate(dir.Path(name).c_str(), 44 + 1520640000) == 0;
   if (spoil == kWav)
     return WriteAudioFile(dir.Path(name), FileKind::kWav16, 44100, 2, Sine(440, 0.4, 44100, 2, 22050));
   return WriteFileBytes(dir.Path(name), bytes);

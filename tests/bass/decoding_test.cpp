@@ -157,8 +157,7 @@ TEST_F(DecodingTest, StreamsPublishExactlyWhatTheWholeFileDecodes) {
     DecodedAudio whole;
     ASSERT_EQ(DecodeAudioFile(path.c_str(), c.out_rate, 2, &whole), BASS_OK);
     bass::Stream s;
-    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.window_seconds * c.out_rate),
-              BASS_OK);
+    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.window_seconds * c.out_rate), BASS_OK);
     EXPECT_EQ(s.decoder_running, c.background);
     if (c.stop) s.StopDecoding();
     const int64_t total = int64_t(whole.frames()), held = s.ReadyFrames(), chunk = 5000;
