@@ -44,8 +44,15 @@ struct Step {
 // there; otherwise the window's oldest frames make room for the next piece.
 Step PlanStep(Stream* s, int64_t heard) {
   const int64_t pinned = s->pinned.load(std::memory_order_relaxed);
-  if (pinned >= 0 && s->pending_begin == pinned) return {};  // waits for the seek
   const int64_t w = s->window_frames;
+  const int64_t piece = std::min(kPieceFrames, w / 2);
+  const int64_t seek_frames = std::min<int64_t>(s->audio.rate / 4, w / 2);  // what a seek waits for
+  if (pinned >= 0 && s->pending_begin == pinned) {  // the seek's frames, a piece at a time
+    const int64_t pending_end = s->end.load(std::memory_order_relaxed);
+    const int64_t left = pinned + seek_frames - s->pending_ready;
+    if (left <= 0 || (pending_end >= 0 && s->pending_ready >= pending_end)) return {};
+    return {s->pending_ready, std::min(piece, left), s->pending_base, true};
+  }
   int64_t b = s->begin.load(std::memory_order_relaxed);
   int64_t r = s->ready.load(std::memory_order_relaxed);
   int64_t end = s->end.load(std::memory_order_relaxed);
@@ -56,14 +63,13 @@ Step PlanStep(Stream* s, int64_t heard) {
   heard = std::max<int64_t>(heard, 0);
   int64_t at = pinned >= 0 ? pinned : heard;
   if (end >= 0) at = std::min(at, end);
-  const int64_t piece = std::min(kPieceFrames, w / 2);
   auto keep_from = [&] { return std::max(b, std::min(std::min(at, heard) - s->keep_behind, r)); };
-  if (pinned >= 0 && (at < b || at + s->audio.rate / 4 > keep_from() + w)) {
-    const int64_t keep_to = std::min(r, b + w - piece);
+  if (pinned >= 0 && (at < b || at + seek_frames > keep_from() + w)) {
+    const int64_t keep_to = std::min(r, b + w - std::max(piece, seek_frames));
     s->ready.store(keep_to, std::memory_order_release);
     s->pending_begin = s->pending_ready = at;
     s->pending_base = at - (keep_to - s->base);  // its first slot follows the window's last
-    return {at, std::min(piece, int64_t(s->audio.rate) / 4), s->pending_base, true};  // what the seek waits for
+    return {at, std::min(piece, seek_frames), s->pending_base, true};
   }
   if (at < b || (at > r && pinned < 0)) {
     s->begin.store(at, std::memory_order_relaxed);
@@ -128,7 +134,7 @@ void DecodeStep(Job* job, const Step& step) {
         s->begin.store(reached, std::memory_order_relaxed);
         s->ready.store(reached, std::memory_order_release);
         s->base = reached;
-      } else if (s->pending_begin == step.first) {
+      } else if (s->pending_begin >= 0 && s->pending_ready == step.first) {
         s->pending_ready = step.first + got;
       }
     }
@@ -217,7 +223,7 @@ int DecodeStream(const char* path, OutputDevice* device, Stream* s, std::string*
 bool SeekStream(Stream* s, int64_t frame, OutputDevice* device,
                 const std::function<void()>& commit) {
   if (s->window) {
-    const int64_t want = frame + device->rate() / 4;
+    const int64_t want = frame + std::min<int64_t>(device->rate() / 4, s->window_frames / 2);
     {
       std::lock_guard<std::mutex> guard(s->buffer_mutex);  // before the decoder's next step
       s->pinned.store(frame, std::memory_order_relaxed);

@@ -13,7 +13,7 @@ namespace zibo {
 
 namespace {
 
-// How long refused connections are retried, and the pause between tries
+// How long failed connections are retried, and the pause between tries
 // (doubling from the first to the last).
 constexpr Uint64 kRetryForMs = 3000;
 constexpr Uint32 kFirstPauseMs = 10;
@@ -21,11 +21,6 @@ constexpr Uint32 kLongestPauseMs = 200;
 
 // The connection kept open for the process's life (closed by its exit).
 Display* held_display = nullptr;
-
-// Refusals that a server gives while it resets or is briefly swamped.
-bool IsTransient(int error) {
-  return error == EAGAIN || error == ECONNRESET || error == ECONNREFUSED || error == EINTR;
-}
 
 // Bits of the Motif window manager hints that every current window manager reads.
 constexpr unsigned long kMwmHintsFunctions = 1UL << 0;
@@ -51,8 +46,12 @@ bool HoldXDisplay(std::string* why) {
     errno = 0;
     held_display = XOpenDisplay(nullptr);
     if (held_display != nullptr) return true;
+    // Every failure is retried: a server that resets drops connections
+    // whose setup it has read, and errno then still holds whatever failed
+    // last inside Xlib (e.g. ENOENT from looking for ~/.Xauthority), so it
+    // cannot tell such a refusal from a server that is not there.
     const int error = errno;
-    if (!IsTransient(error) || SDL_GetTicks64() - start >= kRetryForMs) {
+    if (SDL_GetTicks64() - start >= kRetryForMs) {
       *why = std::string("cannot open X display \"") + XDisplayName(nullptr) + "\": " +
              (error != 0 ? std::strerror(error) : "refused by the server");
       return false;

@@ -1,11 +1,12 @@
 // x_display.h - the show's hold on the X server named by DISPLAY.
 //
 // An X server that loses its last client resets itself, and a connection
-// that arrives during the reset is refused (EAGAIN or ECONNRESET). The
+// that arrives during the reset is refused or dropped after its setup. The
 // question box and SDL's video driver each open their own connection one
 // after the other, so the show keeps one connection of its own open from
 // before the question to its exit: the server then never resets under it.
-// Opening that connection retries such transient refusals briefly.
+// Opening that connection retries every failure for a few seconds: Xlib's
+// errno cannot tell a dropped connection from a server not there.
 // HoldXDisplay owns the connection until the process ends.
 // Main thread only.
 #ifndef ZIBO_SHELL_X_DISPLAY_H

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zibo {
 namespace {
@@ -70,17 +72,27 @@ bool ReadTgaFile(const char* path, TgaImage* out, std::string* error) {
     *error = std::string(path) + ": " + reason;
     return false;
   };
-  FILE* file = std::fopen(path, "rb");
-  if (!file) return fail(std::strerror(errno));
+  // Non-blocking, so that a FIFO without a writer cannot hang us here; only
+  // a regular file is read.
+  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return fail(std::strerror(errno));
   struct stat st;
-  if (fstat(fileno(file), &st) != 0) {
-    const int err = errno;
-    std::fclose(file);
-    return fail(std::strerror(err));
+  const char* refused = nullptr;
+  if (fstat(fd, &st) != 0) {
+    refused = std::strerror(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    refused = std::strerror(EISDIR);
+  } else if (!S_ISREG(st.st_mode)) {
+    refused = "not a regular file";
+  } else {
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) refused = std::strerror(errno);
   }
-  if (S_ISDIR(st.st_mode)) {
-    std::fclose(file);
-    return fail(std::strerror(EISDIR));
+  FILE* file = refused ? nullptr : fdopen(fd, "rb");
+  if (!file) {
+    const std::string reason = refused ? refused : std::strerror(errno);
+    close(fd);
+    return fail(reason);
   }
   // Read in bulk, but no further than the header's pixel data reaches: the
   // file may be shorter (missing pixels read as zero) or carry trailing

@@ -45,8 +45,9 @@ struct TgaImage {
 // ("file is shorter than its 18-byte header", "image too large ...").
 bool ParseTga(const uint8_t* data, size_t size, TgaImage* out, std::string* error);
 
-// Reads the whole file and parses it. On failure `error` is
-// "<path>: <reason>", e.g. "bg.tga: No such file or directory".
+// Reads the whole file and parses it; anything but a regular file (a
+// folder, a FIFO, a device) is refused without waiting on it. On failure
+// `error` is "<path>: <reason>", e.g. "bg.tga: No such file or directory".
 bool ReadTgaFile(const char* path, TgaImage* out, std::string* error);
 
 }  // namespace zibo

@@ -132,39 +132,42 @@ TEST(SpectrumTest, FirstFrameAtMsMatchesTheShowsClock) {
 // The stream decoder on the no-sound device hands out exactly what the whole
 // file decodes: at opening, when stopped, and read in order as the position
 // moves along from each start, across its window's wrap and after seeks back
-// and forth.
+// and forth, at output rates where a quarter second is more than a piece.
 TEST_F(DecodingTest, StreamsPublishExactlyWhatTheWholeFileDecodes) {
-  bass::StreamTable table;
-  bass::OutputDevice device;
-  ASSERT_EQ(device.Open(BASS_DEVICE_NOSOUND, 44100, &table), BASS_OK);
   const struct {
     FileKind kind;
     int seconds, rate, window_seconds;
     bool background, stop;
     std::vector<double> reads_from;  // seconds
+    int out_rate = 44100;
   } cases[] = {{FileKind::kWav16, 10, 44100, 0, true, false, {0}},
                {FileKind::kMp3, 6, 44100, 2, true, false, {0, 4.5, 1.2}},
                {FileKind::kWav16, 9, 44100, 3, true, false, {2.5, 0.2, 8.9}},
                {FileKind::kWav16, 60, 44100, 0, true, true, {}},
                {FileKind::kWav16, 1, 44100, 0, false, false, {0}},
-               {FileKind::kWav16, 5, 48000, 0, false, false, {0.3}}};
+               {FileKind::kWav16, 5, 48000, 0, false, false, {0.3}},
+               {FileKind::kWav16, 30, 96000, 0, true, false, {25, 2}, 96000},
+               {FileKind::kWav16, 5, 192000, 2, true, false, {3.8, 1}, 192000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
+    bass::StreamTable table;
+    bass::OutputDevice device;
+    ASSERT_EQ(device.Open(BASS_DEVICE_NOSOUND, c.out_rate, &table), BASS_OK);
     const std::string path = Write(c.kind, c.rate, 2, testing::Noise(5, 0.6, 2, c.seconds * c.rate));
     DecodedAudio whole;
-    ASSERT_EQ(DecodeAudioFile(path.c_str(), 44100, 2, &whole), BASS_OK);
+    ASSERT_EQ(DecodeAudioFile(path.c_str(), c.out_rate, 2, &whole), BASS_OK);
     bass::Stream s;
-    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.window_seconds * 44100), BASS_OK);
+    ASSERT_EQ(bass::DecodeStream(path.c_str(), &device, &s, nullptr, c.window_seconds * c.out_rate), BASS_OK);
     EXPECT_EQ(s.decoder_running, c.background);
     if (c.stop) s.StopDecoding();
     const int64_t total = int64_t(whole.frames()), held = s.ReadyFrames(), chunk = 5000;
-    EXPECT_TRUE(held >= std::min<int64_t>(44100, total) && held <= total);
+    EXPECT_TRUE(held >= std::min<int64_t>(c.out_rate, total) && held <= total);
     std::vector<float> got(size_t(held) * 2), want(chunk * 2);
     { std::lock_guard<std::mutex> guard(s.buffer_mutex); s.CopyFrames(0, held, got.data()); }
     EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.samples.begin()));
     got.resize(chunk * 2);
     for (double from : c.reads_from) {
-      for (int64_t f = int64_t(from * 44100); f < total; f += chunk) {
+      for (int64_t f = int64_t(from * c.out_rate); f < total; f += chunk) {
         ASSERT_TRUE(bass::SeekStream(&s, f, &device, [&] { s.start_frame = f; })) << f;
         std::lock_guard<std::mutex> guard(s.buffer_mutex);
         s.CopyFrames(f, chunk, got.data());
@@ -175,8 +178,9 @@ TEST_F(DecodingTest, StreamsPublishExactlyWhatTheWholeFileDecodes) {
       }
     }
     if (!c.stop) { EXPECT_FALSE(bass::SeekStream(&s, total + 1, &device, [] {})); }
+    s.StopDecoding();
+    device.Close();
   }
-  device.Close();
 }
 
 }  // namespace

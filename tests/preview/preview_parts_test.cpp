@@ -1,9 +1,16 @@
-// The preview's beat steps, and its clock's loop and pause through SDL's disk audio driver.
+// The preview's beat steps, its clock's loop and pause through SDL's disk
+// audio driver, and what its live reload reads when.
 #include <SDL_keycode.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "audio/spectrum.h"
 #include "disk_output.h"
+#include "media_watcher.h"
 #include "preview_keys.h"
+#include "private_copy.h"
 #include "transport.h"
 
 namespace zibo::testing {
@@ -48,6 +55,49 @@ TEST_F(DiskOutputTest, TransportLoopWrapsClockAndSoundTogetherAndPauseHoldsTheTi
     EXPECT_EQ(slices[i - 1].out + slices[i - 1].length, slices[i].out) << "no gap " << i;
     EXPECT_GE(slices[i - 1].song + slices[i - 1].length, FirstFrameAtMs(to, 44100) * 2u) << i;
   }
+}
+
+// A swap to a song too short for the time shown keeps the old one.
+TEST_F(DiskOutputTest, TransportKeepsTheOldSongWhenTheNewOneCannotGoToTheTimeShown) {
+  Init("23");
+  Transport transport(Open(3), 2000);
+  EXPECT_FALSE(transport.Adopt(Open(1)));
+  EXPECT_GE(transport.Now(), 2000);
+}
+
+// A file counts as changed once its writer is done: closed, moved over,
+// truncated by name or removed; never while a writer pauses mid-file,
+// however many polls long, nor when only read.
+TEST(PreviewParts, WatcherReportsFinishedChangesOnly) {
+  TempDir dir;
+  const std::string a = dir.Path("a"), b = dir.Path("b");
+  ASSERT_TRUE(WriteFileBytes(a, "1") && WriteFileBytes(b, "2"));
+  MediaWatcher watcher({a, b});
+  int fd = -1;
+  const std::pair<std::function<void()>, std::vector<int>> steps[] = {
+      {[&] { fd = open(a.c_str(), O_WRONLY | O_TRUNC); }, {}},
+      {[&] { EXPECT_EQ(write(fd, "ha", 2), 2); }, {}},
+      {[&] {}, {}},
+      {[&] { EXPECT_EQ(write(fd, "lf", 2), 2); close(fd); }, {0}},
+      {[&] { ReadFileBytes(a); }, {}},
+      {[&] { WriteFileBytes(dir.Path("new"), "4"), rename(dir.Path("new").c_str(), b.c_str()); }, {1}},
+      {[&] { EXPECT_EQ(truncate(a.c_str(), 1), 0); }, {0}},
+      {[&] { unlink(b.c_str()); }, {1}},
+      {[&] { WriteFileBytes(b, "5"); }, {1}}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].first();
+    EXPECT_EQ(watcher.Poll(), steps[i].second) << "step " << i;
+  }
+}
+
+// A private copy keeps the bytes the file held when copied, also after the
+// file is overwritten in place (cp new.mp3 disco.mp3).
+TEST(PreviewParts, APrivateCopyOutlivesAnOverwriteInPlace) {
+  TempDir dir;
+  ASSERT_TRUE(WriteFileBytes(dir.Path("song"), "old bytes"));
+  PrivateCopy copy(dir.Path("song"));
+  ASSERT_TRUE(copy.ok() && WriteFileBytes(dir.Path("song"), "new")) << copy.error();
+  EXPECT_EQ(ReadFileBytes(copy.name()), "old bytes");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "textures/tga_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ TEST(TgaReader, AFileReadsAsItsBytesParse) {
   }
   EXPECT_FALSE(ReadTgaFile(dir.Path("none").c_str(), &read, &error));
   EXPECT_EQ(error, dir.Path("none") + ": No such file or directory");
+  ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);  // without a writer: would block a reader
+  EXPECT_FALSE(ReadTgaFile(dir.Path("fifo").c_str(), &read, &error));
+  EXPECT_EQ(error, dir.Path("fifo") + ": not a regular file");
 }
 
 // Missing bytes read as zero, also inside the last, partial pixel.

@@ -2,7 +2,7 @@
 """The real show on a private X server (Xvfb; Xorg's dummy driver for real display modes; openbox), driven and
 watched as a user would, through ONE long-lived Xlib connection so that polling never makes the server come and
 go; every wait is bounded by the state awaited. Usage: x_show.py ZIBO MEDIA CASE [ZIBO-PREVIEW ZIBO-CAPTURE]"""
-import array, ctypes as C, os, shutil, signal, subprocess, sys, tempfile, time
+import array, ctypes as C, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 
 X, XT, XR = (C.CDLL(n) for n in ("libX11.so.6", "libXtst.so.6", "libXrandr.so.2"))
 P, UL, I = C.c_void_p, C.c_ulong, C.c_int
@@ -376,6 +376,23 @@ def case_natural_end(c):
     shown = time.monotonic()
     show.end(0, timeout=200)
     check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
+
+
+def case_dropped_connection(c):
+    """A display that drops the first connection after reading it (as a server resetting does): the show retries."""
+    x, relay, number = c.server(), socket.socket(socket.AF_UNIX), 2000 + os.getpid() % 30000
+    relay.bind("\0/tmp/.X11-unix/X%d" % number), relay.listen(16)
+    pipe = lambda s, d: [d.sendall(m) for m in iter(lambda: s.recv(65536), b"")]
+
+    def serve():
+        relay.accept()[0].recv(4096)  # read, then dropped by the garbage collector
+        while True:
+            a, b = relay.accept()[0], socket.socket(socket.AF_UNIX)
+            b.connect("\0/tmp/.X11-unix/X" + x.display[1:])
+            [threading.Thread(target=pipe, args=ends, daemon=True).start() for ends in ((a, b), (b, a))]
+    threading.Thread(target=serve, daemon=True).start()
+    os.environ["DISPLAY"] = ":%d" % number
+    c.start(c.folder("run"), "cancel").end(0)
 
 
 def wait_title(x, w, what, predicate):

@@ -1,13 +1,17 @@
 // media_watcher.h - notices when the show's media files change on disk.
 //
-// Polls each file's size, modification time and inode. A file counts as
-// changed once its new state has held for one poll (so a file still being
-// written is not read half-done), and is reported once per change. A
-// missing file is a state like any other: its disappearance and its return
-// are both changes. One thread (the preview's).
+// Listens to inotify rather than guessing from polls: a file counts as
+// changed once a writer has closed it, once another file has been moved to
+// its name, or once it has gone (a missing file is a state like any other:
+// its disappearance and its return are both changes). A file changed
+// without being opened (truncate(2)) counts once nobody has it open. A
+// writer that pauses mid-file, however long, is waited for. Each change is
+// reported once. Files reached through a symbolic link are followed.
+// One thread (the preview's); Poll never blocks.
 #ifndef ZIBO_PREVIEW_MEDIA_WATCHER_H
 #define ZIBO_PREVIEW_MEDIA_WATCHER_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,26 +19,31 @@ namespace zibo {
 
 class MediaWatcher {
  public:
-  // Watches `paths`, taking their present state as known.
+  // Watches `paths` (files in one or more folders). Without inotify (too
+  // many watches, say) nothing is ever reported; error() says why.
   explicit MediaWatcher(std::vector<std::string> paths);
+  ~MediaWatcher();
+  MediaWatcher(const MediaWatcher&) = delete;
+  MediaWatcher& operator=(const MediaWatcher&) = delete;
 
-  // Looks at every file again; returns the indexes (into `paths`) of the
-  // files whose change has settled since the last report.
+  // Reads what happened since the last call; returns the indexes (into
+  // `paths`) of the files whose change is complete, each once.
   std::vector<int> Poll();
 
+  const std::string& error() const { return error_; }
+
  private:
-  struct FileState {
-    bool exists = false;
-    long long size = 0, mtime_ns = 0, inode = 0;
-    bool operator==(const FileState& o) const {
-      return exists == o.exists && size == o.size && mtime_ns == o.mtime_ns && inode == o.inode;
-    }
-  };
-  static FileState StateOf(const std::string& path);
+  void WatchFile(int index);  // (again) after the name may point elsewhere
+  int IndexOfName(int folder_watch, const char* name) const;
 
   std::vector<std::string> paths_;
-  std::vector<FileState> reported_;  // the state last reported (or found at the start)
-  std::vector<FileState> seen_;      // the state at the last poll
+  int fd_ = -1;
+  std::string error_;
+  std::map<int, int> file_watch_;  // watch -> index of the file it watches
+  std::vector<int> watch_of_;      // index -> its file's watch, or -1
+  std::vector<int> open_;          // opens not yet closed, as far as seen
+  std::vector<bool> modified_;     // changed since the last report, not yet closed
+  std::map<int, std::string> folder_of_watch_;
 };
 
 }  // namespace zibo

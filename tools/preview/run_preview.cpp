@@ -21,7 +21,7 @@
 namespace zibo {
 namespace {
 
-constexpr Uint32 kWatchEveryMs = 250;
+constexpr Uint32 kWatchEveryMs = 250;  // how often the file events are read
 
 bool KeyHeld(SDL_Scancode code) { return SDL_GetKeyboardState(nullptr)[code] != 0; }
 
@@ -65,6 +65,9 @@ void RunFrameLoop(PreviewWindow& window, PreviewMedia& media, Transport& transpo
   std::vector<std::string> paths;
   for (const char* name : kMediaFiles) paths.push_back(MediaPath(media.dir(), name));
   MediaWatcher watcher(paths);
+  if (!watcher.error().empty()) {
+    std::fprintf(stderr, "zibo-preview: %s; changed files are not reloaded\n", watcher.error().c_str());
+  }
   Uint32 next_watch = SDL_GetTicks() + kWatchEveryMs;
   Problems problems;
   int32_t shown = -1;

@@ -9,8 +9,8 @@ namespace {
 
 constexpr int kRate = 44100;  // the show's output rate
 
-void SetPositionMs(uint32_t stream, int32_t ms) {
-  BASS_ChannelSetPosition(stream, QWORD(FirstFrameAtMs(ms < 0 ? 0 : ms, kRate)) * 4);
+bool SetPositionMs(uint32_t stream, int32_t ms) {
+  return BASS_ChannelSetPosition(stream, QWORD(FirstFrameAtMs(ms < 0 ? 0 : ms, kRate)) * 4);
 }
 
 }  // namespace
@@ -42,12 +42,13 @@ void Transport::TogglePause() {
   paused_ = !paused_;
 }
 
-void Transport::Adopt(uint32_t stream) {
+bool Transport::Adopt(uint32_t stream) {
   const int32_t t = StreamPositionMs(stream_);
+  if (!SetPositionMs(stream, t)) return false;
   stream_ = stream;
-  SetPositionMs(stream_, t);
   BASS_StreamPlay(stream_, 0, 0);
   if (paused_) BASS_ChannelPause(stream_), SetPositionMs(stream_, t);
+  return true;
 }
 
 }  // namespace zibo

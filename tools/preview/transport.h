@@ -32,8 +32,9 @@ class Transport {
   void SetLooping(bool on) { looping_ = on; }
 
   // Takes over `stream` (a fresh copy of the song) at the current time and
-  // state; the caller frees the old one afterwards.
-  void Adopt(uint32_t stream);
+  // state; the caller frees the old one afterwards. False, keeping the old
+  // stream untouched, when the new one cannot go to that time (shorter).
+  bool Adopt(uint32_t stream);
 
   bool paused() const { return paused_; }
   bool looping() const { return looping_; }
