@@ -2,6 +2,8 @@
 // restarts, stops, and the spectrum of what is playing.
 #include "disk_output.h"
 
+#include "audio/spectrum.h"
+
 namespace zibo {
 namespace {
 
@@ -144,6 +146,32 @@ TEST_F(BassApiTest, SpectrumIsWhatIsHeardAndSilenceAfterTheEnd) {
   for (HSTREAM s : {silent, short_one, empty}) Spectrum(s, true);
   EXPECT_GT(Frames(short_one), 441 * 4) << "the clock runs on past the end";
   EXPECT_GT(Frames(empty), 0);
+}
+
+// Noise, so that every frame's spectrum differs from its neighbours'; after a
+// seek far past the song's window, and with it paused at a frame just played.
+TEST_F(BassApiTest, SpectrumIsThatOfTheHeardFrameWhereverTheWindowHasMoved) {
+  InitNoSound();
+  const auto noise = testing::Noise(9, 0.5, 2, 40 * 44100);
+  const HSTREAM s = Open(FileKind::kWav16, noise);
+  DecodedAudio song;
+  ASSERT_EQ(DecodeAudioFile(dir_.Path("1.audio").c_str(), 44100, 2, &song), BASS_OK);
+  ASSERT_TRUE(BASS_StreamPlay(s, 0, 0));
+  ASSERT_TRUE(BASS_ChannelSetPosition(s, QWORD(30 * 44100) * 4));
+  WaitFor(s, 30 * 44100 + 4410);
+  ASSERT_TRUE(BASS_ChannelPause(s));
+  // Where it stands now, then 400 frames back: both just played.
+  for (long long back : {0, 400}) {
+    if (back) {
+      ASSERT_TRUE(BASS_ChannelSetPosition(s, QWORD(Frames(s) - back) * 4));
+    }
+    const long long frame = Frames(s);
+    const std::vector<float> heard = Spectrum(s, false);
+    ASSERT_EQ(Frames(s), frame) << "paused";
+    std::vector<float> expected(256);
+    ComputeSpectrumAt(song.samples.data(), song.frames(), 2, frame, expected.data());
+    EXPECT_EQ(heard, expected) << "at frame " << frame;
+  }
 }
 
 }  // namespace
