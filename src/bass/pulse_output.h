@@ -1,0 +1,83 @@
+// pulse_output.h - a playback stream on a desktop sound server (libpulse,
+// which PulseAudio and PipeWire's pulse server both speak).
+//
+// Open connects to the server that PULSE_SERVER (or the client
+// configuration) names, never starting one, and waits a bounded time for it
+// to answer and accept a 16-bit stereo stream at the asked rate. The server
+// asks for sound in its own rhythm; each request is filled by `render` on
+// the output's own thread. The clock is the server's: the stream time being
+// played now, interpolated on the monotonic clock between the server's
+// timing reports, which include the output's own reported latency.
+//
+// A server that dies, drops the stream or stops asking for sound while the
+// stream runs is "lost": HeardFrame says so once and the stream is given up
+// (the caller keeps time on its own from then on).
+//
+// Threads: Open and Close on the caller's thread. Everything else is called
+// between Lock and Unlock (the threaded main loop's lock, recursive); the
+// render function runs on the output's thread with that lock held.
+#ifndef ZIBO_BASS_PULSE_OUTPUT_H
+#define ZIBO_BASS_PULSE_OUTPUT_H
+
+#include <cstdint>
+#include <string>
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+namespace zibo::bass {
+
+class PulseOutput {
+ public:
+  // Fills `frames` frames of interleaved 16-bit stereo at `out`.
+  using Render = void (*)(void* user, int16_t* out, int frames);
+
+  PulseOutput() = default;
+  PulseOutput(const PulseOutput&) = delete;
+  PulseOutput& operator=(const PulseOutput&) = delete;
+  ~PulseOutput() { Close(); }
+
+  // Returns true when a stream plays (uncorked); false with `why` set when
+  // no server answered in time or it refused the stream.
+  bool Open(int rate, int block_frames, Render render, void* user, std::string* why);
+  void Close();
+  bool open() const { return mainloop_ != nullptr; }
+
+  void Lock();
+  void Unlock();
+
+  // Under the lock: corks or uncorks the stream (the server's clock stands
+  // still while corked).
+  void SetRunning(bool running);
+  // Under the lock: the stream frame being heard now, at monotonic time
+  // `now`. Returns false when the server is lost (`why` says how; the
+  // first such call gives the stream up) or has not reported yet
+  // (`*frame` left alone, `why` empty).
+  bool HeardFrame(double now, int64_t* frame, std::string* why);
+
+ private:
+  static void OnContextState(pa_context* context, void* self);
+  static void OnStreamState(pa_stream* stream, void* self);
+  static void OnWrite(pa_stream* stream, size_t bytes, void* self);
+  static void OnTiming(pa_stream* stream, void* self);
+  // Under the lock: waits up to `seconds` for `ready` to hold, false when
+  // `failed` holds first or the time runs out.
+  template <typename Ready, typename Failed>
+  bool WaitFor(double seconds, Ready ready, Failed failed);
+  void GiveUp();
+
+  pa_threaded_mainloop* mainloop_ = nullptr;
+  pa_context* context_ = nullptr;
+  pa_stream* stream_ = nullptr;
+  Render render_ = nullptr;
+  void* user_ = nullptr;
+  int rate_ = 44100;
+  bool running_ = false;
+  double last_heard_from_ = 0;  // last request or timing report from the server
+  std::string lost_;            // why the server was lost; "" while it serves
+};
+
+}  // namespace zibo::bass
+
+#endif
