@@ -130,21 +130,27 @@ TEST(OutputClockTest, TracksOffRateJitteryAndBurstingDevicesSmoothly) {
   }
 }
 
-TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndNeverAheadThroughAStall) {
-  OutputClock clock;
-  clock.Reset(kRate, kBlock);
-  EXPECT_EQ(clock.HeardFrame(5.0, 1234), 1234);
-  int64_t handed = 0;
-  for (int n = 0; n < 100; ++n, handed += kBlock) clock.OnBlock(handed, kBlock, 5.0 + n * 0.02322);
-  const double last = 5.0 + 99 * 0.02322;
-  EXPECT_LE(clock.HeardFrame(last + 0.5, 0), handed);
-  EXPECT_GE(clock.HeardFrame(last + 0.5, 0), handed - 2 * kBlock);
-  // Callbacks come back half a second late: the clock takes the new phase.
-  for (int k = 0; k < 20; ++k, handed += kBlock) clock.OnBlock(handed, kBlock, last + 0.5 + k * 0.02322);
-  const double t = last + 0.5 + 19.5 * 0.02322;
-  EXPECT_NEAR(double(clock.HeardFrame(t, 0)), double(handed - kBlock) - kBlock / 2.0, kRate * 0.002);
-  clock.Resync();
-  EXPECT_EQ(clock.HeardFrame(t, 777), 777);
+// After callbacks stop for `stall` blocks, the clock takes the new phase with
+// the first late block rather than creeping back to it.
+TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndTheNewPhaseAtOnceAfterAStall) {
+  const double period = double(kBlock) / kRate;
+  for (int stall : {3, 10, 21}) {
+    OutputClock clock;
+    clock.Reset(kRate, kBlock);
+    EXPECT_EQ(clock.HeardFrame(5.0, 1234), 1234);
+    int64_t handed = 0;
+    for (int n = 0; n < 100; ++n, handed += kBlock) clock.OnBlock(handed, kBlock, 5.0 + n * period);
+    const double last = 5.0 + 99 * period, back = last + (stall + 1) * period;
+    EXPECT_LE(clock.HeardFrame(back - 0.001, 0), handed) << "never ahead through the stall";
+    for (int k = 0; k < 20; ++k, handed += kBlock) {
+      clock.OnBlock(handed, kBlock, back + k * period);
+      const double t = back + (k + 0.5) * period;
+      EXPECT_NEAR(double(clock.HeardFrame(t, 0)), double(handed) - kBlock / 2.0, kRate * 0.002)
+          << stall << " blocks, " << k << " after";
+    }
+    clock.Resync();
+    EXPECT_EQ(clock.HeardFrame(back, 777), 777);
+  }
 }
 
 }  // namespace
