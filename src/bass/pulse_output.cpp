@@ -29,6 +29,14 @@ std::string ContextError(pa_context* context) {
 
 }  // namespace
 
+int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int rate) {
+  double seconds = timing.transport - timing.latency;
+  if (timing.playing && running) seconds += std::max(0.0, now - timing.reported_at);
+  // Reports come in whole microseconds: a hair more keeps a whole frame whole.
+  const int64_t heard = timing.read + int64_t(std::floor(seconds * rate + 1e-6));
+  return std::clamp(heard, int64_t(0), timing.written);
+}
+
 template <typename Ready, typename Failed>
 bool PulseOutput::WaitFor(double seconds, Ready ready, Failed failed) {
   const double deadline = MonotonicSeconds() + seconds;
@@ -170,18 +178,17 @@ bool PulseOutput::HeardFrame(double now, int64_t* frame, std::string* why) {
     return false;
   }
   // Not pa_stream_get_time: it interpolates from the start, before the
-  // server plays anything, and on through underruns. Here the time runs
-  // only while the server says it plays, and never past the frames given.
-  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
-  if (!timing || timing->read_index_corrupt || timing->write_index_corrupt) return false;
-  double seconds = double(timing->read_index) / (kFrameBytes * rate_) +
-                   (double(timing->transport_usec) - double(timing->sink_usec)) / 1e6;
-  if (timing->playing && running_) {
-    const double reported = double(timing->timestamp.tv_sec) + timing->timestamp.tv_usec / 1e6;
-    seconds += std::max(0.0, now - reported);
-  }
-  const int64_t given = timing->write_index / kFrameBytes;
-  *frame = std::clamp(int64_t(std::floor(seconds * rate_)), int64_t(0), given);
+  // server plays anything, and on through underruns.
+  const pa_timing_info* info = pa_stream_get_timing_info(stream_);
+  if (!info || info->read_index_corrupt || info->write_index_corrupt) return false;
+  ServerTiming timing;
+  timing.read = info->read_index / kFrameBytes;
+  timing.written = info->write_index / kFrameBytes;
+  timing.transport = double(info->transport_usec) / 1e6;
+  timing.latency = double(info->sink_usec) / 1e6;
+  timing.reported_at = double(info->timestamp.tv_sec) + double(info->timestamp.tv_usec) / 1e6;
+  timing.playing = info->playing != 0;
+  *frame = HeardFrameAt(timing, running_, now, rate_);
   return true;
 }
 

@@ -28,6 +28,20 @@ struct pa_threaded_mainloop;
 
 namespace zibo::bass {
 
+// One timing report of the server, in frames and monotonic seconds.
+struct ServerTiming {
+  int64_t read = 0, written = 0;      // frames the server took, and that we gave
+  double transport = 0, latency = 0;  // the report's travel time; the sink's latency
+  double reported_at = 0;             // when the report was current
+  bool playing = false;               // the server was playing the stream then
+};
+
+// The stream frame heard at `now`: what the server took less what waits in
+// the sink (its reported latency, an output's own offset included), moved on
+// by the time since the report while the stream plays (`running`: not
+// corked); never below 0 nor past what was given.
+int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int rate);
+
 class PulseOutput {
  public:
   // Fills `frames` frames of interleaved 16-bit stereo at `out`.

@@ -9,6 +9,7 @@
 
 #include "bass/mixer.h"
 #include "bass/output_clock.h"
+#include "bass/pulse_output.h"
 #include "bass/stream_table.h"
 
 namespace zibo::bass {
@@ -150,6 +151,22 @@ TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndTheNewPhaseAtOnceAfterAStall
     }
     clock.Resync();
     EXPECT_EQ(clock.HeardFrame(back, 777), 777);
+  }
+}
+
+// A sink 0.2 s behind (a Bluetooth output, say), reported at 10.0 s.
+TEST(ServerTimingTest, TheSinksLatencyIsHeardLaterAndTimeRunsOnlyWhilePlaying) {
+  const struct { int64_t read, written; double latency; bool playing, running; double now; int64_t heard; } cases[] = {
+      {44100, 88200, 0.2, true, true, 10.1, 44100 - 8820 + 4410},
+      {44100, 88200, 0.2, false, true, 10.1, 44100 - 8820},  // prebuffering or underrun
+      {44100, 88200, 0.2, true, false, 10.1, 44100 - 8820},  // corked
+      {44100, 88200, 0.2, true, true, 9.9, 44100 - 8820},    // a report from the future
+      {44100, 45000, 0.0, true, true, 10.1, 45000},          // never past what was given
+      {4410, 88200, 0.2, true, true, 10.0, 0}};              // not heard yet
+  for (const auto& c : cases) {
+    ServerTiming t;
+    t.read = c.read, t.written = c.written, t.latency = c.latency, t.playing = c.playing, t.reported_at = 10.0;
+    EXPECT_EQ(HeardFrameAt(t, c.running, c.now, kRate), c.heard) << c.read << " " << c.now;
   }
 }
 
