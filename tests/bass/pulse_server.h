@@ -23,7 +23,7 @@ class PulseServer {
   PulseServer() {
     const std::string socket = dir_.Path("native");
     ProgramOptions options;
-    options.args = {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+    options.args = {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--disable-shm=yes",
                     "--log-target=stderr",
                     "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket,
                     std::string("--load=module-null-sink sink_name=") + kSink};
