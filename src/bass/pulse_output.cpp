@@ -7,6 +7,8 @@
 #include <cmath>
 #include <thread>
 
+#include <time.h>
+
 #include "bass/output_clock.h"
 
 namespace zibo::bass {
@@ -15,10 +17,11 @@ namespace {
 constexpr int kFrameBytes = 4;  // 16-bit stereo
 // How long a server may take to accept the connection, then the stream.
 constexpr double kAnswerSeconds = 2.0;
-// A running stream is asked for sound at least every server period (at most
-// a few hundred ms even at the largest quanta); this long without a request
-// or a timing report means the server has stalled.
-constexpr double kStallSeconds = 1.5;
+// The clock asks the server for fresh timing this often; a request left
+// unanswered this long means the server has stalled. (Requests for sound
+// are no sign: a sink that renders ahead may ask for none for seconds.)
+constexpr double kAskSeconds = 0.2;
+constexpr double kStallSeconds = 1.0;
 // Blocks of buffer asked for: enough that a server period of 8192 frames
 // does not starve the stream, little enough to keep the latency short.
 constexpr int kTargetBlocks = 4;
@@ -112,7 +115,8 @@ bool PulseOutput::Open(int rate, int block_frames, Render render, void* user, st
   const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                        PA_STREAM_ADJUST_LATENCY);
   running_ = true;
-  last_heard_from_ = MonotonicSeconds();
+  asked_at_ = -1;
+  answered_at_ = MonotonicSeconds();
   bool playing =
       pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) >= 0 &&
       WaitFor(
@@ -127,7 +131,6 @@ bool PulseOutput::Open(int rate, int block_frames, Render render, void* user, st
     Close();
     return false;
   }
-  last_heard_from_ = MonotonicSeconds();
   Unlock();
   return true;
 }
@@ -157,7 +160,6 @@ void PulseOutput::Unlock() { pa_threaded_mainloop_unlock(mainloop_); }
 void PulseOutput::SetRunning(bool running) {
   if (!stream_ || running == running_) return;
   running_ = running;
-  last_heard_from_ = MonotonicSeconds();
   if (pa_operation* op = pa_stream_cork(stream_, running ? 0 : 1, nullptr, nullptr)) {
     pa_operation_unref(op);
   }
@@ -169,13 +171,19 @@ bool PulseOutput::HeardFrame(double now, int64_t* frame, std::string* why) {
     *why = lost_.empty() ? "the sound server is gone" : lost_;
     return false;
   }
-  if (lost_.empty() && running_ && now - last_heard_from_ > kStallSeconds) {
-    lost_ = "the sound server stopped asking for sound";
+  if (lost_.empty() && asked_at_ >= 0 && now - asked_at_ > kStallSeconds) {
+    lost_ = "the sound server stopped answering";
   }
   if (!lost_.empty()) {
     *why = lost_;
     GiveUp();
     return false;
+  }
+  if (asked_at_ < 0 && now - answered_at_ > kAskSeconds) {
+    if (pa_operation* op = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
+      pa_operation_unref(op);
+      asked_at_ = now;
+    }
   }
   // Not pa_stream_get_time: it interpolates from the start, before the
   // server plays anything, and on through underruns.
@@ -186,7 +194,11 @@ bool PulseOutput::HeardFrame(double now, int64_t* frame, std::string* why) {
   timing.written = info->write_index / kFrameBytes;
   timing.transport = double(info->transport_usec) / 1e6;
   timing.latency = double(info->sink_usec) / 1e6;
-  timing.reported_at = double(info->timestamp.tv_sec) + double(info->timestamp.tv_usec) / 1e6;
+  // Reports are stamped on the wall clock: how long ago, on the monotonic one.
+  timespec wall;
+  clock_gettime(CLOCK_REALTIME, &wall);
+  timing.reported_at = now - (double(wall.tv_sec - info->timestamp.tv_sec) +
+                              (wall.tv_nsec / 1e3 - double(info->timestamp.tv_usec)) / 1e6);
   timing.playing = info->playing != 0;
   *frame = HeardFrameAt(timing, running_, now, rate_);
   return true;
@@ -220,7 +232,6 @@ void PulseOutput::OnStreamState(pa_stream* stream, void* self_ptr) {
 
 void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self_ptr) {
   auto* self = static_cast<PulseOutput*>(self_ptr);
-  self->last_heard_from_ = MonotonicSeconds();
   while (bytes >= size_t(kFrameBytes)) {
     void* data = nullptr;
     size_t size = bytes;
@@ -243,7 +254,9 @@ void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self_ptr) {
 }
 
 void PulseOutput::OnTiming(pa_stream* /*stream*/, void* self_ptr) {
-  static_cast<PulseOutput*>(self_ptr)->last_heard_from_ = MonotonicSeconds();
+  auto* self = static_cast<PulseOutput*>(self_ptr);
+  self->answered_at_ = MonotonicSeconds();
+  self->asked_at_ = -1;
 }
 
 }  // namespace zibo::bass

@@ -9,8 +9,8 @@
 // played now, interpolated on the monotonic clock between the server's
 // timing reports, which include the output's own reported latency.
 //
-// A server that dies, drops the stream or stops asking for sound while the
-// stream runs is "lost": HeardFrame says so once and the stream is given up
+// A server that dies, drops the stream or leaves a timing request unanswered
+// for 1 s is "lost": HeardFrame says so once and the stream is given up
 // (the caller keeps time on its own from then on).
 //
 // Threads: Open and Close on the caller's thread. Everything else is called
@@ -88,7 +88,8 @@ class PulseOutput {
   void* user_ = nullptr;
   int rate_ = 44100;
   bool running_ = false;
-  double last_heard_from_ = 0;  // last request or timing report from the server
+  double asked_at_ = -1;     // when the unanswered timing request went out; -1: none
+  double answered_at_ = 0;   // when timing last came in
   std::string lost_;            // why the server was lost; "" while it serves
 };
 
