@@ -17,11 +17,12 @@ namespace {
 constexpr int kFrameBytes = 4;  // 16-bit stereo
 // How long a server may take to accept the connection, then the stream.
 constexpr double kAnswerSeconds = 2.0;
-// The clock asks the server for fresh timing this often; a request left
-// unanswered this long means the server has stalled. (Requests for sound
-// are no sign: a sink that renders ahead may ask for none for seconds.)
+// The clock asks the server for fresh timing this often. Neither an answer
+// nor a request for sound for this long, with a question pending, means the
+// server has stalled. (Either alone is no sign: a sink that renders ahead
+// asks for no sound for seconds, and a busy server answers late.)
 constexpr double kAskSeconds = 0.2;
-constexpr double kStallSeconds = 1.0;
+constexpr double kStallSeconds = 2.0;
 // Blocks of buffer asked for: enough that a server period of 8192 frames
 // does not starve the stream, little enough to keep the latency short.
 constexpr int kTargetBlocks = 4;
@@ -116,7 +117,7 @@ bool PulseOutput::Open(int rate, int block_frames, Render render, void* user, st
                                        PA_STREAM_ADJUST_LATENCY);
   running_ = true;
   asked_at_ = -1;
-  answered_at_ = MonotonicSeconds();
+  answered_at_ = last_request_ = MonotonicSeconds();
   bool playing =
       pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) >= 0 &&
       WaitFor(
@@ -171,7 +172,8 @@ bool PulseOutput::HeardFrame(double now, int64_t* frame, std::string* why) {
     *why = lost_.empty() ? "the sound server is gone" : lost_;
     return false;
   }
-  if (lost_.empty() && asked_at_ >= 0 && now - asked_at_ > kStallSeconds) {
+  if (lost_.empty() && asked_at_ >= 0 && now - asked_at_ > kStallSeconds &&
+      now - last_request_ > kStallSeconds) {
     lost_ = "the sound server stopped answering";
   }
   if (!lost_.empty()) {
@@ -232,6 +234,7 @@ void PulseOutput::OnStreamState(pa_stream* stream, void* self_ptr) {
 
 void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self_ptr) {
   auto* self = static_cast<PulseOutput*>(self_ptr);
+  self->last_request_ = MonotonicSeconds();
   while (bytes >= size_t(kFrameBytes)) {
     void* data = nullptr;
     size_t size = bytes;

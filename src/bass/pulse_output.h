@@ -9,8 +9,8 @@
 // played now, interpolated on the monotonic clock between the server's
 // timing reports, which include the output's own reported latency.
 //
-// A server that dies, drops the stream or leaves a timing request unanswered
-// for 1 s is "lost": HeardFrame says so once and the stream is given up
+// A server that dies, drops the stream, or for 2 s neither answers a timing
+// request nor asks for sound is "lost": HeardFrame says so once and the stream is given up
 // (the caller keeps time on its own from then on).
 //
 // Threads: Open and Close on the caller's thread. Everything else is called
@@ -90,6 +90,7 @@ class PulseOutput {
   bool running_ = false;
   double asked_at_ = -1;     // when the unanswered timing request went out; -1: none
   double answered_at_ = 0;   // when timing last came in
+  double last_request_ = 0;  // when the server last asked for sound
   std::string lost_;            // why the server was lost; "" while it serves
 };
 
