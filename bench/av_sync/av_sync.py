@@ -91,8 +91,9 @@ def record(x, window, out):
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
 
 
-def heard_clock(out, song, latency):
-    """Wall time minus music time heard, for each located half second of the recording."""
+def heard_clock(out, song, latency, last):
+    """(wall time, wall time minus music time heard) for each located half second of the recording; `last`, the
+    wall time of the show's last frame, says roughly where to look (the music repeats every bar)."""
     log = open(out + ".log").read()
     sound = np.fromfile(out + ".f32", dtype=np.float32)
     stamps, count = [], 0  # (first sample, wall time) of each recorded audio frame
@@ -101,20 +102,21 @@ def heard_clock(out, song, latency):
         count += int(m.group(2))
     starts = np.array([t - n / RATE for n, t in stamps])
     wall0 = float(np.median(starts))  # wall time of recorded sample 0
-    chunk, found, guess = RATE // 2, [], None
+    chunk, found, guess, width = RATE // 2, [], None, RATE // 20
     for first in range(0, len(sound) - chunk, chunk):
         piece = sound[first:first + chunk]
         if np.sqrt(np.mean(piece ** 2)) < 0.01:
             continue  # silence: past the end
-        lo = 0 if guess is None else max(0, guess - RATE // 4)
-        hi = len(song) if guess is None else min(len(song), guess + chunk + RATE // 4)
+        if guess is None:
+            guess, width = int((END_MS / 1000.0 - (last - wall0 - first / RATE)) * RATE), int(0.6 * RATE)
+        lo, hi = max(0, guess - width), min(len(song), guess + chunk + width)
         region = song[lo:hi]
         n = 1 << int(np.ceil(np.log2(len(region) + chunk)))
         corr = np.fft.irfft(np.fft.rfft(region, n) * np.conj(np.fft.rfft(piece, n)), n)[:len(region) - chunk]
         at = lo + int(np.argmax(corr))
-        guess = at + chunk
-        found.append(wall0 + first / RATE + latency - at / RATE)
-    return np.array(found)
+        guess, width = at + chunk, RATE // 20
+        found.append((wall0 + first / RATE, wall0 + first / RATE + latency - at / RATE))
+    return np.array(found[4:])  # the capture's first stamps are still settling
 
 
 def picture_edges(out):
@@ -151,24 +153,34 @@ def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
         case.x.close() if case.x else None
         server.close()
     latency = float(np.median(latencies))
-    song = np.frombuffer(subprocess.run([tool, os.path.join(media, "disco.mp3")], stdout=subprocess.PIPE,
-                                      check=True).stdout, dtype=np.float32)
-    lag = heard_clock(out, song, latency)  # wall - heard music time, per half second
+    open(out + ".latency", "w").write("%f\n" % latency)
+    return analyse(out, decoded_song(tool, media), latency)
+
+
+def decoded_song(tool, media):
+    return np.frombuffer(subprocess.run([tool, os.path.join(media, "disco.mp3")], stdout=subprocess.PIPE,
+                                        check=True).stdout, dtype=np.float32)
+
+
+def analyse(out, song, latency):
+    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock) in ms."""
     edges, last = picture_edges(out)
-    x_show.check(len(lag) > 10 and len(edges) > 50 and last, "too little recorded: see %s.log" % out)
-    lag0 = float(np.median(lag))
-    # Coarse: the show's last frame is about its end.
-    coarse = (last - lag0) * 1000 - END_MS
+    x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
+    found = heard_clock(out, song, latency, last)  # wall - heard music time, per half second
+    x_show.check(len(found) > 10, "too little sound recorded: see %s.log" % out)
+    lag = found[:, 1]
+    # Between two located half seconds the music runs with the wall clock (an underrun shifts it).
+    coarse = (last - np.interp(last, found[:, 0], lag)) * 1000 - END_MS  # the last frame: about the end
     offsets = []
     for t, becomes_bright in edges:
-        heard = (t - lag0) * 1000
+        heard = (t - np.interp(t, found[:, 0], lag)) * 1000
         phase = 0 if becomes_bright else 50  # inverted (bright) from t % 100 == 0
-        shown_ms = heard - coarse
-        k = round((shown_ms - phase) / 100)
+        k = round((heard - coarse - phase) / 100)
         offsets.append(heard - (100 * k + phase))
     offsets = np.array(offsets)
     spread = np.percentile(offsets, 90) - np.percentile(offsets, 10)
-    return np.median(offsets), spread, latency * 1000, np.percentile(lag, 90) - np.percentile(lag, 10)
+    steps = np.abs(np.diff(lag)) * 1000
+    return np.median(offsets), spread, latency * 1000, np.percentile(steps, 90)
 
 
 SETTINGS = {"pulseaudio": ("pulseaudio", None, 0), "pipewire": ("pipewire", None, 0),
@@ -181,15 +193,15 @@ def main():
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "PULSE_SERVER"):
         os.environ.pop(name, None)
     print("%-16s %22s %18s %16s %16s" % ("setting", "picture after sound", "p10-p90 spread",
-                                         "sink latency", "sound's own p10-p90"))
+                                         "sink latency", "sound's p90 step"))
     for name in sys.argv[4:] or list(SETTINGS):
         work = tempfile.mkdtemp(prefix="zibo-av-")
         try:
             median, spread, latency, sound_spread = measure(zibo, media, tool, *SETTINGS[name][:1], work,
                                                             *SETTINGS[name][1:])
             print("%-16s %19.1f ms %15.1f ms %13.1f ms %13.1f ms" % (name, median, spread, latency,
-                                                                      sound_spread * 1000), flush=True)
-            shutil.rmtree(work, ignore_errors=True)
+                                                                      sound_spread), flush=True)
+            os.environ.get("AV_KEEP") or shutil.rmtree(work, ignore_errors=True)
         except Exception as failure:
             print("%-16s failed: %s (kept %s)" % (name, failure, work), flush=True)
 
