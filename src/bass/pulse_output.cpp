@@ -41,6 +41,26 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
   return std::clamp(heard, int64_t(0), timing.written);
 }
 
+double ServerClockFilter::Follow(double raw, double now, int rate) {
+  // Wide at first, to take up the server's rate and latency quickly, then
+  // narrowing so that its steps are averaged away.
+  const double omega = 2 * 3.14159265358979323846 * std::max(0.05, 1.0 / (1.0 + now - locked_at_));
+  const double predicted = frame_ + (now - time_) * rate * ratio_;
+  if (!locked_ || std::fabs(raw - predicted) > 0.25 * rate) {
+    locked_ = true;
+    locked_at_ = now;
+    frame_ = raw;
+    ratio_ = 1;
+  } else {
+    const double dt = std::min(now - time_, 0.5);
+    const double error = raw - predicted;
+    frame_ = predicted + std::min(1.0, std::sqrt(2.0) * omega * dt) * error;
+    ratio_ = std::clamp(ratio_ + omega * omega * dt * error / rate, 0.99, 1.01);
+  }
+  time_ = now;
+  return frame_;
+}
+
 template <typename Ready, typename Failed>
 bool PulseOutput::WaitFor(double seconds, Ready ready, Failed failed) {
   const double deadline = MonotonicSeconds() + seconds;
@@ -203,6 +223,12 @@ bool PulseOutput::HeardFrame(double now, int64_t* frame, std::string* why) {
                               (wall.tv_nsec / 1e3 - double(info->timestamp.tv_usec)) / 1e6);
   timing.playing = info->playing != 0;
   *frame = HeardFrameAt(timing, running_, now, rate_);
+  if (!timing.playing || !running_) {
+    filter_.Reset();  // until it plays again: the reading as it is
+  } else {
+    const double smooth = filter_.Follow(double(*frame), now, rate_);
+    *frame = std::clamp(int64_t(std::floor(smooth)), int64_t(0), timing.written);
+  }
   return true;
 }
 

@@ -42,6 +42,23 @@ struct ServerTiming {
 // corked); never below 0 nor past what was given.
 int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int rate);
 
+// Smooths the server's readings while it plays: some servers' reports move
+// in steps of their period (170 ms at PipeWire's largest quanta), so the
+// clock follows them through a second-order loop (1 Hz narrowing to 0.05 Hz
+// over its first twenty seconds) that runs with
+// the monotonic clock and takes up any rate difference; a reading further
+// than 0.25 s from it (an underrun, a restart) is taken as it is.
+class ServerClockFilter {
+ public:
+  void Reset() { locked_ = false; }
+  // The smoothed frame at `now` for the server's reading `raw`.
+  double Follow(double raw, double now, int rate);
+
+ private:
+  bool locked_ = false;
+  double frame_ = 0, time_ = 0, ratio_ = 1, locked_at_ = 0;
+};
+
 class PulseOutput {
  public:
   // Fills `frames` frames of interleaved 16-bit stereo at `out`.
@@ -92,6 +109,7 @@ class PulseOutput {
   double answered_at_ = 0;   // when timing last came in
   double last_request_ = 0;  // when the server last asked for sound
   std::string lost_;            // why the server was lost; "" while it serves
+  ServerClockFilter filter_;
 };
 
 }  // namespace zibo::bass
