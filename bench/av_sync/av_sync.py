@@ -83,9 +83,9 @@ def record(x, window, out):
     g = x.geometry(window)
     return subprocess.Popen(
         ["ffmpeg", "-hide_banner", "-nostats", "-y", "-copyts",
-         "-f", "x11grab", "-framerate", "200", "-video_size", "32x32", "-draw_mouse", "0",
+         "-thread_queue_size", "4096", "-f", "x11grab", "-framerate", "200", "-video_size", "32x32", "-draw_mouse", "0",
          "-i", "%s+%d,%d" % (x.display, g["x"] + PATCH[0], g["y"] + PATCH[1]),
-         "-f", "pulse", "-sample_rate", str(RATE), "-channels", "2", "-i", SINK + ".monitor",
+         "-thread_queue_size", "4096", "-f", "pulse", "-sample_rate", str(RATE), "-channels", "2", "-i", SINK + ".monitor",
          "-map", "0:v", "-vf", "showinfo", "-f", "null", "-",
          "-map", "1:a", "-af", "ashowinfo", "-ac", "1", "-f", "f32le", out + ".f32"],
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
@@ -170,14 +170,17 @@ def analyse(out, song, latency):
     x_show.check(len(found) > 10, "too little sound recorded: see %s.log" % out)
     lag = found[:, 1]
     # Between two located half seconds the music runs with the wall clock (an underrun shifts it).
-    coarse = (last - np.interp(last, found[:, 0], lag)) * 1000 - END_MS  # the last frame: about the end
-    offsets = []
+    offsets = []  # lateness of each edge, known up to whole 100 ms periods
     for t, becomes_bright in edges:
         heard = (t - np.interp(t, found[:, 0], lag)) * 1000
         phase = 0 if becomes_bright else 50  # inverted (bright) from t % 100 == 0
-        k = round((heard - coarse - phase) / 100)
-        offsets.append(heard - (100 * k + phase))
-    offsets = np.array(offsets)
+        offsets.append(heard - phase)
+    angles = np.array(offsets) * 2 * np.pi / 100
+    centre = np.arctan2(np.mean(np.sin(angles)), np.mean(np.cos(angles))) * 100 / (2 * np.pi)
+    offsets = centre + (np.array(offsets) - centre + 50) % 100 - 50
+    # The period: the show's last frame is about its end (its window closes a little after).
+    coarse = (last - np.interp(last, found[:, 0], lag)) * 1000 - END_MS
+    offsets += 100 * round((coarse - np.median(offsets)) / 100)
     spread = np.percentile(offsets, 90) - np.percentile(offsets, 10)
     steps = np.abs(np.diff(lag)) * 1000
     return np.median(offsets), spread, latency * 1000, np.percentile(steps, 90)
