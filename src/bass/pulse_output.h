@@ -10,8 +10,8 @@
 // timing reports, which include the output's own reported latency.
 //
 // A server that dies, drops the stream, or for 2 s neither answers a timing
-// request nor asks for sound is "lost": HeardFrame says so once and the stream is given up
-// (the caller keeps time on its own from then on).
+// request nor asks for sound is "lost": HeardFrame says so once and the
+// stream is given up (the caller keeps time on its own from then on).
 //
 // Threads: Open and Close on the caller's thread. Everything else is called
 // between Lock and Unlock (the threaded main loop's lock, recursive); the
