@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick xfonts-base python3
   xserver-xorg-core xserver-xorg-video-dummy openbox libxtst6 libxrandr2
   ffmpeg sox
+  libpulse-dev pulseaudio pulseaudio-utils
   dpkg-dev lintian desktop-file-utils man-db appstream
   emscripten chromium
 )

@@ -86,9 +86,12 @@ int main(int argc, char** argv) {
   sched_param sampler_priority = {};
   sampler_priority.sched_priority = 10;
   bool realtime = sched_setscheduler(0, SCHED_FIFO, &sampler_priority) == 0;
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-  unsetenv("SDL_DISKAUDIODELAY");  // real-time pacing
+  // With PULSE_SERVER set, the sound server that names; else SDL's disk driver.
+  if (!std::getenv("PULSE_SERVER")) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    unsetenv("SDL_DISKAUDIODELAY");  // real-time pacing
+  }
   if (!BASS_Init(BASS_DEVICE_DEFAULT, kRate, 32, nullptr)) {
     std::fprintf(stderr, "BASS_Init failed: %d\n", BASS_ErrorGetCode());
     return 1;
@@ -102,6 +105,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  const std::string output = zibo::bass::OutputName();
   Series library, naive;
   const auto start = Clock::now();
   const auto end = start + std::chrono::duration_cast<Clock::duration>(
@@ -141,9 +145,9 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  std::printf("audio clock, %.0f s through SDL's disk driver, %zu samples at ~1 kHz and %zu at "
+  std::printf("audio clock, %.0f s through the %s output, %zu samples at ~1 kHz and %zu at "
               "60 Hz;\nthe clock first moved %.1f ms after play, figures from then on\n",
-              seconds, library.fast.size(), library.frame_rate.size(), started);
+              seconds, output.c_str(), library.fast.size(), library.frame_rate.size(), started);
   std::printf("%-14s %9s %9s %9s %9s %9s\n", "", "backward", "line ms", "step sd", "net sd",
               "rate");
   Print("library clock", library, library);

@@ -95,6 +95,15 @@ uint64_t FramesHandedToDevice() {
   return uint64_t(handed);
 }
 
+const char* OutputName() {
+  Library& lib = Lib();
+  if (!lib.initialised) return "none";
+  lib.device.Lock();
+  const char* name = lib.device.name();
+  lib.device.Unlock();
+  return name;
+}
+
 }  // namespace zibo::bass
 
 using namespace zibo::bass;

@@ -5,15 +5,22 @@
 // (the preview): one output device, file streams decoded as
 // they open (the first second at once, the rest on a background thread
 // that keeps a long song in a window around the play position),
-// playback mixed in an SDL audio callback, a playback clock in bytes,
+// playback mixed for a sound server or SDL, a playback clock in bytes,
 // and a 512-point spectrum of what is being heard now.
 //
-// Devices: -1 is the default SDL audio output (44100 Hz stereo); -2 is the
-// no-sound device, which plays nothing but advances playing streams in real
-// time on a monotonic clock.
+// Devices: -1 is the default output: a desktop sound server through libpulse
+// (PulseAudio, or PipeWire's pulse server; the one PULSE_SERVER or the client
+// configuration names, never one started for us), whose own timing is the
+// clock, latency included; when none answers within 2 s or it refuses the
+// stream, the default SDL audio output. Setting SDL_AUDIODRIVER skips the
+// server and uses SDL alone. -2 is the no-sound device, which plays nothing
+// but advances playing streams in real time on a monotonic clock. An output
+// lost while playing (the server died or stalled, the device was removed)
+// turns into the no-sound device from the position heard then, and says so
+// once on stderr.
 //
-// Threads: every call is made from one thread (the show's). The SDL audio
-// callback runs on SDL's thread and touches only preallocated state.
+// Threads: every call is made from one thread (the show's). The output
+// mixes on its own thread and touches only preallocated state.
 //
 // Errors: a failing call returns 0 (or -1 for positions) and records a code
 // that BASS_ErrorGetCode returns; a successful call records BASS_OK.
@@ -58,7 +65,8 @@ typedef DWORD HSTREAM;
 
 // Opens the output device (see above) at `freq` Hz (8000..192000) and starts
 // it. `flags` and `win` are accepted and unused. Fails with ALREADY when
-// already initialised, DRIVER when no SDL output can be opened, DEVICE for
+// already initialised, DRIVER when neither a server nor SDL output can be
+// opened (or FORMAT when SDL would not take 16-bit stereo), DEVICE for
 // other device numbers; why a platform call failed is kept in words (see
 // bass_diagnostics.h).
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win);

@@ -12,6 +12,10 @@ namespace zibo::bass {
 // clock that ignores latency and runs in whole callback blocks.
 uint64_t FramesHandedToDevice();
 
+// Which output plays: "pulse" (a sound server), "sdl", "none" (the no-sound
+// device, also before BASS_Init), each with " (lost)" once it went away.
+const char* OutputName();
+
 // Why the last failing platform call failed, in words; "" if none did.
 const char* LastErrorDetail();
 

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "bass/bass.h"
 #include "bass/bass_error.h"
@@ -14,80 +17,53 @@ int OutputDevice::Open(int device, int rate, StreamTable* table) {
   rate_ = rate;
   handed_ = 0;
   floor_ = 0;
+  floor_time_ = 0;
   resumed_frame_ = 0;
-  if (device == BASS_DEVICE_NOSOUND) {
-    sdl_device_ = 0;
-  } else if (device == BASS_DEVICE_DEFAULT) {
-    int code = OpenSdl(rate);
-    if (code != BASS_OK) return code;
-  } else {
+  running_ = false;
+  lost_ = false;
+  kind_ = Kind::kNone;
+  if (device == BASS_DEVICE_DEFAULT) {
+    mixer_.Reserve(kBlockFrames);
+    // A caller that names an SDL driver wants SDL (the disk driver's tests).
+    const char* sdl_driver = std::getenv("SDL_AUDIODRIVER");
+    std::string server_why, sdl_why;
+    if (!(sdl_driver && *sdl_driver) &&
+        pulse_.Open(rate, kBlockFrames, &OutputDevice::Render, this, &server_why)) {
+      kind_ = Kind::kPulse;
+    } else {
+      int code = sdl_.Open(rate, kBlockFrames, &OutputDevice::Render, this, &sdl_why);
+      if (code != BASS_OK) {
+        SetErrorDetail("%s%s%s", server_why.c_str(), server_why.empty() ? "" : "; ",
+                       sdl_why.c_str());
+        return code;
+      }
+      kind_ = Kind::kSdl;
+    }
+  } else if (device != BASS_DEVICE_NOSOUND) {
     return BASS_ERROR_DEVICE;
   }
   Start();
   return BASS_OK;
 }
 
-int OutputDevice::OpenSdl(int rate) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    SetErrorDetail("SDL audio initialisation failed: %s", SDL_GetError());
-    return BASS_ERROR_DRIVER;
-  }
-  mixer_.Reserve(kBlockFrames);
-  clock_.Reset(rate, kBlockFrames);
-  SDL_AudioSpec want;
-  SDL_zero(want);
-  want.freq = rate;
-  want.format = AUDIO_S16SYS;
-  want.channels = Mixer::kChannels;
-  want.samples = kBlockFrames;
-  want.callback = &OutputDevice::Callback;
-  want.userdata = this;
-  SDL_AudioSpec have;
-  // No changes allowed: SDL converts to whatever the hardware wants, and our
-  // callback always sees 16-bit stereo at `rate`.
-  sdl_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (sdl_device_ == 0) {
-    SetErrorDetail("opening the default SDL output at %d Hz, 16-bit stereo, failed: %s", rate,
-                   SDL_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return BASS_ERROR_DRIVER;
-  }
-  if (have.freq != want.freq || have.format != want.format || have.channels != want.channels ||
-      have.samples != want.samples) {
-    // SDL promises to convert when no changes are allowed; check anyway.
-    SetErrorDetail("asked SDL for %d Hz, format 0x%x, %d channels, %d frames; got %d Hz, "
-                   "0x%x, %d, %d",
-                   want.freq, want.format, want.channels, want.samples, have.freq, have.format,
-                   have.channels, have.samples);
-    SDL_CloseAudioDevice(sdl_device_);
-    sdl_device_ = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return BASS_ERROR_FORMAT;
-  }
-  return BASS_OK;
-}
-
 void OutputDevice::Close() {
-  if (sdl_device_ != 0) {
-    SDL_CloseAudioDevice(sdl_device_);  // waits for the callback thread
-    sdl_device_ = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
+  pulse_.Close();  // no mixing runs after these
+  sdl_.Close();
+  kind_ = Kind::kNone;
   running_ = false;
   table_ = nullptr;
 }
 
 void OutputDevice::Start() {
   Lock();
-  if (running_) {
-    Unlock();
-    return;
+  const bool was_running = running_;
+  if (!running_) {
+    running_ = true;
+    resumed_time_ = MonotonicSeconds();
+    if (kind_ == Kind::kPulse) pulse_.SetRunning(true);
   }
-  running_ = true;
-  resumed_time_ = MonotonicSeconds();
-  clock_.Resync();
   Unlock();
-  if (sdl_device_ != 0) SDL_PauseAudioDevice(sdl_device_, 0);
+  if (!was_running && kind_ == Kind::kSdl) sdl_.SetRunning(true);
 }
 
 void OutputDevice::Stop() {
@@ -95,26 +71,40 @@ void OutputDevice::Stop() {
   if (running_) {
     resumed_frame_ = HeardFrame();  // the clock stands still here
     running_ = false;
+    if (kind_ == Kind::kPulse) pulse_.SetRunning(false);
   }
   Unlock();
-  if (sdl_device_ != 0) SDL_PauseAudioDevice(sdl_device_, 1);
+  if (kind_ == Kind::kSdl) sdl_.SetRunning(false);
 }
 
 void OutputDevice::Lock() {
-  if (sdl_device_ != 0) SDL_LockAudioDevice(sdl_device_);
+  switch (kind_) {
+    case Kind::kPulse: pulse_.Lock(); break;
+    case Kind::kSdl: sdl_.Lock(); break;
+    case Kind::kNone: quiet_mutex_.lock(); break;
+  }
 }
 
 void OutputDevice::Unlock() {
-  if (sdl_device_ != 0) SDL_UnlockAudioDevice(sdl_device_);
+  switch (kind_) {
+    case Kind::kPulse: pulse_.Unlock(); break;
+    case Kind::kSdl: sdl_.Unlock(); break;
+    case Kind::kNone: quiet_mutex_.unlock(); break;
+  }
 }
 
 int64_t OutputDevice::HeardFrame() {
   int64_t frame = resumed_frame_;
   if (running_) {
-    double now = MonotonicSeconds();
-    if (sdl_device_ != 0) {
-      frame = clock_.HeardFrame(now, resumed_frame_);
-    } else {
+    const double now = MonotonicSeconds();
+    if (kind_ != Kind::kNone && !lost_) {
+      std::string why;
+      const bool heard = kind_ == Kind::kPulse ? pulse_.HeardFrame(now, &frame, &why)
+                                               : sdl_.HeardFrame(now, resumed_frame_, &frame, &why);
+      if (heard) floor_time_ = now;
+      if (!why.empty()) LoseOutput(now, why);
+    }
+    if (kind_ == Kind::kNone || lost_) {
       frame = resumed_frame_ + int64_t(std::floor((now - resumed_time_) * rate_));
     }
   }
@@ -122,19 +112,41 @@ int64_t OutputDevice::HeardFrame() {
   return floor_;
 }
 
-int64_t OutputDevice::FramesHanded() { return sdl_device_ != 0 ? handed_ : HeardFrame(); }
+int64_t OutputDevice::FramesHanded() { return mixes() ? handed_ : HeardFrame(); }
 
-void SDLCALL OutputDevice::Callback(void* self_ptr, Uint8* data, int bytes) {
-  // SDL holds the device lock around this call.
+const char* OutputDevice::name() const {
+  switch (kind_) {
+    case Kind::kPulse: return lost_ ? "pulse (lost)" : "pulse";
+    case Kind::kSdl: return lost_ ? "sdl (lost)" : "sdl";
+    case Kind::kNone: break;
+  }
+  return "none";
+}
+
+void OutputDevice::LoseOutput(double now, const std::string& why) {
+  // On from where the picture was, as if the output had played on meanwhile.
+  const double since = floor_time_ > 0 ? std::max(0.0, now - floor_time_) : 0.0;
+  resumed_frame_ = floor_ + int64_t(std::floor(since * rate_));
+  resumed_time_ = now;
+  lost_ = true;
+  // Starts that waited for a block to be mixed take effect now.
+  for (int i = 0; table_ && i < StreamTable::kSlots; ++i) {
+    Stream* s = table_->slot(i);
+    if (s && s->playing && s->start_pending) {
+      s->start_pending = false;
+      s->anchor_device_frame = resumed_frame_;
+    }
+  }
+  std::fprintf(stderr, "sound output lost (%s): playing on in silence\n", why.c_str());
+}
+
+void OutputDevice::Render(void* self_ptr, int16_t* out, int frames) {
+  // The output holds the device lock around this call.
   auto* self = static_cast<OutputDevice*>(self_ptr);
-  const double now = MonotonicSeconds();
-  const int frames = bytes / int(Mixer::kChannels * sizeof(int16_t));
-  auto* out = reinterpret_cast<int16_t*>(data);
-  if (self->running_ && self->table_) {
+  if (self->running_ && self->table_ && !self->lost_) {
     self->mixer_.Mix(self->table_, self->handed_, out, frames);
-    self->clock_.OnBlock(self->handed_, frames, now);
   } else {
-    std::memset(data, 0, size_t(bytes));
+    std::memset(out, 0, size_t(frames) * Mixer::kChannels * sizeof(int16_t));
   }
   self->handed_ += frames;
 }

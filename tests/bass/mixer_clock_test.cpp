@@ -9,6 +9,7 @@
 
 #include "bass/mixer.h"
 #include "bass/output_clock.h"
+#include "bass/pulse_output.h"
 #include "bass/stream_table.h"
 
 namespace zibo::bass {
@@ -130,21 +131,58 @@ TEST(OutputClockTest, TracksOffRateJitteryAndBurstingDevicesSmoothly) {
   }
 }
 
-TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndNeverAheadThroughAStall) {
-  OutputClock clock;
-  clock.Reset(kRate, kBlock);
-  EXPECT_EQ(clock.HeardFrame(5.0, 1234), 1234);
-  int64_t handed = 0;
-  for (int n = 0; n < 100; ++n, handed += kBlock) clock.OnBlock(handed, kBlock, 5.0 + n * 0.02322);
-  const double last = 5.0 + 99 * 0.02322;
-  EXPECT_LE(clock.HeardFrame(last + 0.5, 0), handed);
-  EXPECT_GE(clock.HeardFrame(last + 0.5, 0), handed - 2 * kBlock);
-  // Callbacks come back half a second late: the clock takes the new phase.
-  for (int k = 0; k < 20; ++k, handed += kBlock) clock.OnBlock(handed, kBlock, last + 0.5 + k * 0.02322);
-  const double t = last + 0.5 + 19.5 * 0.02322;
-  EXPECT_NEAR(double(clock.HeardFrame(t, 0)), double(handed - kBlock) - kBlock / 2.0, kRate * 0.002);
-  clock.Resync();
-  EXPECT_EQ(clock.HeardFrame(t, 777), 777);
+// After callbacks stop for `stall` blocks, the clock takes the new phase with
+// the first late block rather than creeping back to it.
+TEST(OutputClockTest, FallbackBeforeTheFirstBlockAndTheNewPhaseAtOnceAfterAStall) {
+  const double period = double(kBlock) / kRate;
+  for (int stall : {3, 10, 21}) {
+    OutputClock clock;
+    clock.Reset(kRate, kBlock);
+    EXPECT_EQ(clock.HeardFrame(5.0, 1234), 1234);
+    int64_t handed = 0;
+    for (int n = 0; n < 100; ++n, handed += kBlock) clock.OnBlock(handed, kBlock, 5.0 + n * period);
+    const double last = 5.0 + 99 * period, back = last + (stall + 1) * period;
+    EXPECT_LE(clock.HeardFrame(back - 0.001, 0), handed) << "never ahead through the stall";
+    for (int k = 0; k < 20; ++k, handed += kBlock) {
+      clock.OnBlock(handed, kBlock, back + k * period);
+      const double t = back + (k + 0.5) * period;
+      EXPECT_NEAR(double(clock.HeardFrame(t, 0)), double(handed) - kBlock / 2.0, kRate * 0.002)
+          << stall << " blocks, " << k << " after";
+    }
+    clock.Resync();
+    EXPECT_EQ(clock.HeardFrame(back, 777), 777);
+  }
+}
+
+// A sink 0.2 s behind (a Bluetooth output, say), reported at 10.0 s.
+TEST(ServerTimingTest, TheSinksLatencyIsHeardLaterAndTimeRunsOnlyWhilePlaying) {
+  const struct { int64_t read, written; double latency; bool playing, running; double now; int64_t heard; } cases[] = {
+      {44100, 88200, 0.2, true, true, 10.1, 44100 - 8820 + 4410},
+      {44100, 88200, 0.2, false, true, 10.1, 44100 - 8820},  // prebuffering or underrun
+      {44100, 88200, 0.2, true, false, 10.1, 44100 - 8820},  // corked
+      {44100, 88200, 0.2, true, true, 9.9, 44100 - 8820},    // a report from the future
+      {44100, 45000, 0.0, true, true, 10.1, 45000},          // never past what was given
+      {4410, 88200, 0.2, true, true, 10.0, 0}};              // not heard yet
+  for (const auto& c : cases) {
+    ServerTiming t;
+    t.read = c.read, t.written = c.written, t.latency = c.latency, t.playing = c.playing, t.reported_at = 10.0;
+    EXPECT_EQ(HeardFrameAt(t, c.running, c.now, kRate), c.heard) << c.read << " " << c.now;
+  }
+}
+
+// Readings that move only in whole server periods of 8192 frames, read at
+// 60 Hz: the filter stays within 3 ms of the truth once settled, and takes
+// a jump of half a second (a restart) at once.
+TEST(ServerClockFilterTest, SmoothsAPeriodsStepsAndTakesAJumpAtOnce) {
+  ServerClockFilter filter;
+  double worst = 0;
+  for (int n = 0; n < 60 * 60; ++n) {
+    const double now = n / 60.0, truth = now * kRate, raw = std::floor(truth / 8192) * 8192 + 4096;
+    const double smooth = filter.Follow(raw, now, kRate);
+    if (now > 30) worst = std::max(worst, std::fabs(smooth - truth) * 1000 / kRate);
+  }
+  EXPECT_LT(worst, 3.0);
+  EXPECT_DOUBLE_EQ(filter.Follow(70.0 * kRate, 60.0, kRate), 70.0 * kRate);
 }
 
 }  // namespace

@@ -182,10 +182,12 @@ class Show:
     """One run of zibo in `folder`, its stderr kept in a file."""
 
     def __init__(self, case, folder, audio="disk", args=()):
+        """`audio`: SDL's audio driver, or None for the library's own choice (a sound server first)."""
         self.folder, self.audio = folder, folder + ".raw"
         # Media from `folder` only, even where zibo is installed.
-        environ = dict(os.environ, SDL_AUDIODRIVER=audio, SDL_DISKAUDIOFILE=self.audio,
+        environ = dict(os.environ, SDL_AUDIODRIVER=audio or "", SDL_DISKAUDIOFILE=self.audio,
                        XDG_DATA_HOME="/nonexistent", XDG_DATA_DIRS="/nonexistent")
+        environ.pop("SDL_AUDIODRIVER") if audio is None else None
         self.err = open(folder + ".err", "w+")
         self.proc = subprocess.Popen([case.zibo, *args], cwd=folder, env=environ, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=self.err)
@@ -210,7 +212,20 @@ class Show:
 
 class Case:
     def __init__(self, zibo, media, work):
-        self.zibo, self.media, self.work, self.shows, self.x = zibo, media, work, [], None
+        self.zibo, self.media, self.work, self.shows, self.x, self.sound = zibo, media, work, [], None, None
+
+    def sound_server(self):
+        """A private PulseAudio with a null sink, named by PULSE_SERVER for the shows started after it."""
+        socket = os.path.join(self.work, "native")
+        self.sound = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket, "--load=module-null-sink"],
+            env=dict(os.environ, HOME=self.work, XDG_RUNTIME_DIR=self.work),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.environ["PULSE_SERVER"] = "unix:" + socket
+        wait_for("the sound server", lambda: subprocess.run(["pactl", "info"], stdout=subprocess.DEVNULL,
+                                                            stderr=subprocess.DEVNULL).returncode == 0)
+        return self.sound
 
     def server(self, **how):
         self.x = Server(self.work, **how)
@@ -369,13 +384,17 @@ def case_space(c):
 
 
 def case_natural_end(c):
-    """Left alone, the show ends by itself with 0 a little after 128.57 s."""
-    x = c.server()
-    show = c.start(c.folder("run"), "no", audio="none")  # the silent clock keeps wall time under load
+    """Left alone, the show ends by itself with 0 a little after 128.57 s, also when its sound server is
+    killed 5 s in: it says so once and plays on silently (that clock keeps wall time under load)."""
+    x, server = c.server(), c.sound_server()
+    show = c.start(c.folder("run"), "no", audio=None)
     x.find("zibo", show)
     shown = time.monotonic()
+    time.sleep(5)  # a measured interval, not a wait for something
+    server.kill()
     show.end(0, timeout=200)
     check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
+    check(show.stderr().count("sound output lost") == 1, "the loss not said once")
 
 
 def case_dropped_connection(c):
@@ -460,6 +479,7 @@ def main():
         for show in case.shows:
             show.proc.kill(), show.proc.wait()
         case.x.close() if case.x else None
+        (case.sound.kill(), case.sound.wait()) if case.sound else None
         shutil.rmtree(work, ignore_errors=True)
     print("passed", case_name)
     return 0

@@ -1,0 +1,213 @@
+#!/usr/bin/python3
+"""How far the real show's picture is from its sound, measured from outside the process.
+
+For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through
+pipewire-pulse, at its default quantum and at forced ones; PipeWire with a large latency offset on the
+sink, as a Bluetooth output reports), the show is run on a private Xvfb, and one ffmpeg process records
+a 32x32 patch of the window at 200 fps (x11grab) and the sink's monitor (pulse input), both stamped on
+the wall clock. Each half second of recorded sound is found in the song as the show decodes it; a sample
+is heard when the monitor delivers it plus the sink's reported latency. The last scene inverts the
+picture for music times t % 100 < 50, so each edge of the patch's brightness is a known music time;
+the music heard at that moment, less that time, is how late the picture is. Its median and p10-p90
+spread are printed per setting. The end of the show (its window closing at 128.57 s) settles which
+100 ms period an edge belongs to.
+
+Usage: av_sync.py ZIBO MEDIA DECODED_SONG_TOOL [SETTING...]
+  settings: pulseaudio pipewire pipewire-2048 pipewire-8192 pipewire-offset (default: all)
+Needs: Xvfb, ffmpeg, pulseaudio, pipewire, pipewire-pulse, wireplumber, dbus, python3-numpy.
+Runs about 2.3 minutes per setting; run it on idle cores."""
+import os, re, shutil, signal, subprocess, sys, tempfile, time
+
+import numpy as np
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tests/xshow"))
+import x_show  # noqa: E402  the harness that runs the real show on Xvfb
+
+RATE = 44100
+SINK = "zibo_null"
+PATCH = (80, 50)         # inside "THE END": 193 inverted, 62 normal
+RECORD_FROM = 112.0      # seconds of show: well inside the last scene
+END_MS = 128571          # the show's natural end
+OFFSET_MS = 200          # the large latency an output reports of its own
+
+
+class SoundServer:
+    """A private server with a null sink as the default sink; PULSE_SERVER names it while it runs."""
+
+    def __init__(self, kind, work, quantum=None, offset_ms=0):
+        self.dir = tempfile.mkdtemp(dir=work)
+        self.env = dict(os.environ, HOME=self.dir, XDG_RUNTIME_DIR=self.dir)
+        if kind == "pulseaudio":
+            socket = os.path.join(self.dir, "native")
+            cmd = ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                   "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket,
+                   "--load=module-null-sink sink_name=" + SINK]
+        else:
+            socket = os.path.join(self.dir, "pulse", "native")
+            cmd = ["dbus-run-session", "--", "sh", "-c",
+                   "pipewire & sleep 0.5; wireplumber & pipewire-pulse & wait"]
+        self.proc = subprocess.Popen(cmd, env=self.env, start_new_session=True,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.env["PULSE_SERVER"] = os.environ["PULSE_SERVER"] = "unix:" + socket
+        x_show.wait_for("the sound server", lambda: self.run("pactl", "info").returncode == 0)
+        if kind == "pipewire":
+            self.run("pactl", "load-module", "module-null-sink", "sink_name=" + SINK)
+            self.run("pactl", "set-default-sink", SINK)
+            if quantum:
+                self.run("pw-metadata", "-n", "settings", "0", "clock.force-quantum", str(quantum))
+            if offset_ms:
+                blocks = re.split(r"\n\s*id ", "\n" + self.run("pw-cli", "ls", "Node").stdout)
+                node = [b.split(",")[0] for b in blocks if 'node.name = "%s"' % SINK in b]
+                x_show.check(node, "no node for the null sink")
+                self.run("pw-cli", "s", node[0], "Props",
+                         "{ latencyOffsetNsec: %d }" % (offset_ms * 1000000))
+        time.sleep(1)  # settled
+
+    def run(self, *cmd):
+        return subprocess.run(cmd, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+    def sink_latency(self):
+        """The sink's reported latency in seconds (0 when not reported)."""
+        text = self.run("pactl", "list", "sinks").stdout
+        m = re.search(r"Name: %s\b.*?Latency: (\d+) usec" % SINK, text, re.S)
+        return int(m.group(1)) / 1e6 if m else 0.0
+
+    def close(self):
+        os.killpg(self.proc.pid, signal.SIGKILL)
+        self.proc.wait()
+        os.environ.pop("PULSE_SERVER", None)
+
+
+def record(x, window, out):
+    """ffmpeg grabbing the patch and the monitor until SIGINT (-t would count from the wall clock's 0)."""
+    g = x.geometry(window)
+    return subprocess.Popen(
+        ["ffmpeg", "-hide_banner", "-nostats", "-y", "-copyts",
+         "-thread_queue_size", "4096", "-f", "x11grab", "-framerate", "200", "-video_size", "32x32", "-draw_mouse", "0",
+         "-i", "%s+%d,%d" % (x.display, g["x"] + PATCH[0], g["y"] + PATCH[1]),
+         "-thread_queue_size", "4096", "-f", "pulse", "-sample_rate", str(RATE), "-channels", "2", "-i", SINK + ".monitor",
+         "-map", "0:v", "-vf", "showinfo", "-f", "null", "-",
+         "-map", "1:a", "-af", "ashowinfo", "-ac", "1", "-f", "f32le", out + ".f32"],
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
+
+
+def heard_clock(out, song, latency, last):
+    """(wall time, wall time minus music time heard) for each located half second of the recording; `last`, the
+    wall time of the show's last frame, says roughly where to look (the music repeats every bar)."""
+    log = open(out + ".log").read()
+    sound = np.fromfile(out + ".f32", dtype=np.float32)
+    stamps, count = [], 0  # (first sample, wall time) of each recorded audio frame
+    for m in re.finditer(r"\[Parsed_ashowinfo.*? pts:(\d+) .*?nb_samples:(\d+)", log):
+        stamps.append((count, int(m.group(1)) / RATE))
+        count += int(m.group(2))
+    starts = np.array([t - n / RATE for n, t in stamps])
+    wall0 = float(np.median(starts))  # wall time of recorded sample 0
+    chunk, found, guess, width = RATE // 2, [], None, RATE // 20
+    for first in range(0, len(sound) - chunk, chunk):
+        piece = sound[first:first + chunk]
+        if np.sqrt(np.mean(piece ** 2)) < 0.01:
+            continue  # silence: past the end
+        if guess is None:
+            guess, width = int((END_MS / 1000.0 - (last - wall0 - first / RATE)) * RATE), int(0.6 * RATE)
+        lo, hi = max(0, guess - width), min(len(song), guess + chunk + width)
+        region = song[lo:hi]
+        n = 1 << int(np.ceil(np.log2(len(region) + chunk)))
+        corr = np.fft.irfft(np.fft.rfft(region, n) * np.conj(np.fft.rfft(piece, n)), n)[:len(region) - chunk]
+        at = lo + int(np.argmax(corr))
+        guess, width = at + chunk, RATE // 20
+        found.append((wall0 + first / RATE, wall0 + first / RATE + latency - at / RATE))
+    return np.array(found[4:])  # the capture's first stamps are still settling
+
+
+def picture_edges(out):
+    """(wall time, becomes bright) of each brightness edge of the patch, and the last frame's time."""
+    frames = [(int(m.group(1)) / 1e6, float(m.group(2).split()[0])) for m in re.finditer(
+        r"\[Parsed_showinfo.*? pts:(\d+) .*?mean:\[([\d. ]+)\]", open(out + ".log").read())]
+    bright = [(t, v > 100) for t, v in frames]
+    lit = [t for t, v in frames if v > 20]
+    edges = [(t - 0.0025, b) for (t0, b0), (t, b) in zip(bright, bright[1:]) if b != b0]
+    return edges, (lit[-1] if lit else None)
+
+
+def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
+    server = SoundServer("pulseaudio" if kind == "pulseaudio" else "pipewire", work, quantum, offset_ms)
+    case = x_show.Case(zibo, media, work)
+    try:
+        x = case.server()
+        show = case.start(case.folder("run-%d" % len(os.listdir(work))), "no", audio=None)
+        window = x.find("zibo", show)
+        shown = time.monotonic()
+        time.sleep(max(0.0, shown + RECORD_FROM - time.monotonic()))
+        out = os.path.join(work, "rec")
+        grab = record(x, window, out)
+        latencies = []
+        while time.monotonic() < shown + END_MS / 1000.0 + 3:
+            latencies.append(server.sink_latency())
+            time.sleep(0.5)
+        grab.send_signal(signal.SIGINT)
+        grab.wait(30)
+        show.end(0, timeout=60)
+    finally:
+        for s in case.shows:
+            s.proc.kill(), s.proc.wait()
+        case.x.close() if case.x else None
+        server.close()
+    latency = float(np.median(latencies))
+    open(out + ".latency", "w").write("%f\n" % latency)
+    return analyse(out, decoded_song(tool, media), latency)
+
+
+def decoded_song(tool, media):
+    return np.frombuffer(subprocess.run([tool, os.path.join(media, "disco.mp3")], stdout=subprocess.PIPE,
+                                        check=True).stdout, dtype=np.float32)
+
+
+def analyse(out, song, latency):
+    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock) in ms."""
+    edges, last = picture_edges(out)
+    x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
+    found = heard_clock(out, song, latency, last)  # wall - heard music time, per half second
+    x_show.check(len(found) > 10, "too little sound recorded: see %s.log" % out)
+    lag = found[:, 1]
+    # Between two located half seconds the music runs with the wall clock (an underrun shifts it).
+    offsets = []  # lateness of each edge, known up to whole 100 ms periods
+    for t, becomes_bright in edges:
+        heard = (t - np.interp(t, found[:, 0], lag)) * 1000
+        phase = 0 if becomes_bright else 50  # inverted (bright) from t % 100 == 0
+        offsets.append(heard - phase)
+    angles = np.array(offsets) * 2 * np.pi / 100
+    centre = np.arctan2(np.mean(np.sin(angles)), np.mean(np.cos(angles))) * 100 / (2 * np.pi)
+    offsets = centre + (np.array(offsets) - centre + 50) % 100 - 50
+    # The period: the show's last frame is about its end (its window closes a little after).
+    coarse = (last - np.interp(last, found[:, 0], lag)) * 1000 - END_MS
+    offsets += 100 * round((coarse - np.median(offsets)) / 100)
+    spread = np.percentile(offsets, 90) - np.percentile(offsets, 10)
+    steps = np.abs(np.diff(lag)) * 1000
+    return np.median(offsets), spread, latency * 1000, np.percentile(steps, 90)
+
+
+SETTINGS = {"pulseaudio": ("pulseaudio", None, 0), "pipewire": ("pipewire", None, 0),
+            "pipewire-2048": ("pipewire", 2048, 0), "pipewire-8192": ("pipewire", 8192, 0),
+            "pipewire-offset": ("pipewire", None, OFFSET_MS)}
+
+
+def main():
+    zibo, media, tool = (os.path.abspath(a) for a in sys.argv[1:4])
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "PULSE_SERVER"):
+        os.environ.pop(name, None)
+    print("%-16s %22s %18s %16s %16s" % ("setting", "picture after sound", "p10-p90 spread",
+                                         "sink latency", "sound's p90 step"))
+    for name in sys.argv[4:] or list(SETTINGS):
+        work = tempfile.mkdtemp(prefix="zibo-av-")
+        try:
+            median, spread, latency, sound_spread = measure(zibo, media, tool, *SETTINGS[name][:1], work,
+                                                            *SETTINGS[name][1:])
+            print("%-16s %19.1f ms %15.1f ms %13.1f ms %13.1f ms" % (name, median, spread, latency,
+                                                                      sound_spread), flush=True)
+            os.environ.get("AV_KEEP") or shutil.rmtree(work, ignore_errors=True)
+        except Exception as failure:
+            print("%-16s failed: %s (kept %s)" % (name, failure, work), flush=True)
+
+
+if __name__ == "__main__":
+    main()
