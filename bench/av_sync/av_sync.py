@@ -14,6 +14,7 @@ spread are printed per setting. The end of the show (its window closing at 128.5
 
 Usage: av_sync.py ZIBO MEDIA DECODED_SONG_TOOL [SETTING...]
   settings: pulseaudio pipewire pipewire-2048 pipewire-8192 pipewire-offset (default: all)
+       av_sync.py --again MEDIA DECODED_SONG_TOOL FOLDER...   (figures again from runs kept with AV_KEEP=1)
 Needs: Xvfb, ffmpeg, pulseaudio, pipewire, pipewire-pulse, wireplumber, dbus, python3-numpy.
 Runs about 2.3 minutes per setting; run it on idle cores."""
 import os, re, shutil, signal, subprocess, sys, tempfile, time
@@ -191,7 +192,18 @@ SETTINGS = {"pulseaudio": ("pulseaudio", None, 0), "pipewire": ("pipewire", None
             "pipewire-offset": ("pipewire", None, OFFSET_MS)}
 
 
+def reanalyse(work, media, tool):
+    """The figures again from a run kept with AV_KEEP=1 (its folder)."""
+    out = os.path.join(work, "rec")
+    return analyse(out, decoded_song(tool, media), float(open(out + ".latency").read()))
+
+
 def main():
+    if sys.argv[1] == "--again":  # av_sync.py --again MEDIA DECODED_SONG_TOOL KEPT_FOLDER...
+        for work in sys.argv[4:]:
+            print("%s: %.1f ms, spread %.1f ms, sink latency %.1f ms, sound's p90 step %.1f ms"
+                  % ((work,) + reanalyse(work, sys.argv[2], sys.argv[3])))
+        return
     zibo, media, tool = (os.path.abspath(a) for a in sys.argv[1:4])
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "PULSE_SERVER"):
         os.environ.pop(name, None)

@@ -26,6 +26,11 @@ constexpr double kStallSeconds = 2.0;
 // Blocks of buffer asked for: enough that a server period of 8192 frames
 // does not starve the stream, little enough to keep the latency short.
 constexpr int kTargetBlocks = 4;
+// How long the clock remembers the lowest reading: several answers at
+// every phase of the largest server period.
+constexpr double kLowestSeconds = 4.0;
+// A reading this far above the lowest one is a jump, taken at once.
+constexpr double kJumpSeconds = 0.25;
 
 std::string ContextError(pa_context* context) {
   return pa_strerror(pa_context_errno(context));
@@ -41,12 +46,22 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
   return std::clamp(heard, int64_t(0), timing.written);
 }
 
-double ServerClockFilter::Follow(double raw, double now, int rate) {
+double ServerClockFilter::Lowest(double raw, double now, int rate) {
+  const double offset = raw - now * rate;
+  if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) recent_.clear();
+  while (!recent_.empty() && recent_.back().second >= offset) recent_.pop_back();
+  recent_.emplace_back(now, offset);
+  while (recent_.front().first < now - kLowestSeconds) recent_.pop_front();
+  return recent_.front().second + now * rate;
+}
+
+double ServerClockFilter::Follow(double reading, double now, int rate) {
+  const double raw = Lowest(reading, now, rate);
   // Wide at first, to take up the server's rate and latency quickly, then
   // narrowing so that its steps are averaged away.
   const double omega = 2 * 3.14159265358979323846 * std::max(0.05, 1.0 / (1.0 + now - locked_at_));
   const double predicted = frame_ + (now - time_) * rate * ratio_;
-  if (!locked_ || std::fabs(raw - predicted) > 0.25 * rate) {
+  if (!locked_ || std::fabs(raw - predicted) > kJumpSeconds * rate) {
     locked_ = true;
     locked_at_ = now;
     frame_ = raw;

@@ -20,7 +20,9 @@
 #define ZIBO_BASS_PULSE_OUTPUT_H
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <utility>
 
 struct pa_context;
 struct pa_stream;
@@ -48,13 +50,25 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
 // over its first twenty seconds) that runs with
 // the monotonic clock and takes up any rate difference; a reading further
 // than 0.25 s from it (an underrun, a restart) is taken as it is.
+// PipeWire's pulse server counts the period its sink plays as heard and
+// stamps what it took at its last period with the time of its answer, so
+// its readings run ahead of the sound by between nothing and one period;
+// the loop therefore follows the lowest reading of the last four seconds
+// (each moved on at the nominal rate), which on an exact server differs
+// from the latest by its jitter.
 class ServerClockFilter {
  public:
-  void Reset() { locked_ = false; }
+  void Reset() {
+    locked_ = false;
+    recent_.clear();
+  }
   // The smoothed frame at `now` for the server's reading `raw`.
   double Follow(double raw, double now, int rate);
 
  private:
+  double Lowest(double raw, double now, int rate);
+
+  std::deque<std::pair<double, double>> recent_;  // (time, reading less time * rate), rising
   bool locked_ = false;
   double frame_ = 0, time_ = 0, ratio_ = 1, locked_at_ = 0;
 };
