@@ -65,10 +65,14 @@ beside bash -c '
     -L "^(badmedia|capture)$" -LE "xserver|slow" -E "^CaptureRender\."
   cd ../build-tsan
   echo "== ThreadSanitizer: the threaded parts"
-  # Not the seek played at 20 times real time: the instrumented decoder
-  # cannot keep that pace (a timing limit of the build, no race).
+  # Not the two checks of what was heard sample for sample after a seek
+  # (the disk output at several times real time, and the sound server
+  # recorded): the instrumented decoder and mixer cannot keep their pace
+  # beside other work, and an underrun skips sound (a timing limit of the
+  # build, no race). The server-loss cases still run the sound-server output.
   for t in '"$tsan_tests"'; do
-    TSAN_OPTIONS=halt_on_error=1 "$t" --gtest_brief=1 "--gtest_filter=-DiskOutputTest.AfterASeek*"
+    TSAN_OPTIONS=halt_on_error=1 "$t" --gtest_brief=1 \
+      "--gtest_filter=-DiskOutputTest.AfterASeek*:PulseOutputTest.TheServerPlaysTheSongSampleForSample*"
   done
   cd ..
   echo "== fuzzing"
