@@ -17,11 +17,15 @@ namespace {
 constexpr int kFrameBytes = 4;  // 16-bit stereo
 // How long a server may take to accept the connection, then the stream.
 constexpr double kAnswerSeconds = 2.0;
-// The clock asks the server for fresh timing this often. Neither an answer
-// nor a request for sound for this long, with a question pending, means the
-// server has stalled. (Either alone is no sign: a sink that renders ahead
-// asks for no sound for seconds, and a busy server answers late.)
-constexpr double kAskSeconds = 0.2;
+// The clock asks the server for fresh timing this often: a server whose
+// readings move in whole periods is then answered at every phase of its
+// period within the lowest-reading window, so that the lowest reading is
+// the one taken just before a period ends, when it is exact. Neither an
+// answer nor a request for sound for kStallSeconds, with a question
+// pending, means the server has stalled. (Either alone is no sign: a sink
+// that renders ahead asks for no sound for seconds, and a busy server
+// answers late.)
+constexpr double kAskSeconds = 0.01;
 constexpr double kStallSeconds = 2.0;
 // Blocks of buffer asked for: enough that a server period of 8192 frames
 // does not starve the stream, little enough to keep the latency short.
