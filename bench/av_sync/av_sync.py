@@ -6,7 +6,9 @@ pipewire-pulse, at its default quantum and at forced ones; PipeWire with a large
 sink, as a Bluetooth output reports), the show is run on a private Xvfb, and one ffmpeg process records
 a 32x32 patch of the window at 200 fps (x11grab) and the sink's monitor (pulse input), both stamped on
 the wall clock. Each half second of recorded sound is found in the song as the show decodes it; a sample
-is heard when the monitor delivers it plus the sink's reported latency. The last scene inverts the
+is heard when the monitor delivers it plus the sink's reported latency, which is what ffmpeg's stamps
+already say: its pulse input stamps a packet "now less the record stream's latency", and a monitor
+reports the sink's latency as a negative one of its own. The last scene inverts the
 picture for music times t % 100 < 50, so each edge of the patch's brightness is a known music time;
 the music heard at that moment, less that time, is how late the picture is. Its median and p10-p90
 spread are printed per setting. The end of the show (its window closing at 128.57 s) settles which
@@ -92,7 +94,7 @@ def record(x, window, out):
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
 
 
-def heard_clock(out, song, latency, last):
+def heard_clock(out, song, last):
     """(wall time, wall time minus music time heard) for each located half second of the recording; `last`, the
     wall time of the show's last frame, says roughly where to look (the music repeats every bar)."""
     log = open(out + ".log").read()
@@ -116,7 +118,7 @@ def heard_clock(out, song, latency, last):
         corr = np.fft.irfft(np.fft.rfft(region, n) * np.conj(np.fft.rfft(piece, n)), n)[:len(region) - chunk]
         at = lo + int(np.argmax(corr))
         guess, width = at + chunk, RATE // 20
-        found.append((wall0 + first / RATE, wall0 + first / RATE + latency - at / RATE))
+        found.append((wall0 + first / RATE, wall0 + first / RATE - at / RATE))
     return np.array(found[4:])  # the capture's first stamps are still settling
 
 
@@ -167,7 +169,7 @@ def analyse(out, song, latency):
     """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock) in ms."""
     edges, last = picture_edges(out)
     x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
-    found = heard_clock(out, song, latency, last)  # wall - heard music time, per half second
+    found = heard_clock(out, song, last)  # wall - heard music time, per half second
     x_show.check(len(found) > 10, "too little sound recorded: see %s.log" % out)
     lag = found[:, 1]
     # Between two located half seconds the music runs with the wall clock (an underrun shifts it).
