@@ -11,6 +11,7 @@
 
 #include "bass/bass.h"
 #include "music/music_player.h"
+#include "shell/frame_lead.h"
 #include "shell/gl_window.h"
 #include "shell/stop_signals.h"
 #include "shell/viewer_question.h"
@@ -58,16 +59,21 @@ std::unique_ptr<Show> LoadShow(GlWindow& window, SpectrumSource& spectrum) {
 void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREAM sfx_stream) {
   if (StopRequested()) quit = 1;
   if (quit != 0) return;
+  FrameLead lead;
+  const auto seconds = [] { return SDL_GetPerformanceCounter() / double(SDL_GetPerformanceFrequency()); };
   do {
     window.PumpMessage();
     if (StopRequested()) quit = 1;  // ends the show like a window close
     ClearShowFrame();
-    const int32_t t = music.PositionMs();
+    // Drawn for the moment the frame will be on the screen.
+    lead.Started(seconds());
+    const int32_t t = music.PositionMs() + lead.Ms();
     // Holding Space restarts the effect from its beginning every frame.
     if (sfx_stream != 0 && KeyHeld(SDLK_SPACE)) BASS_StreamPlay(sfx_stream, 1, 0);
     show.Draw(t, KeyHeld(SDLK_h));
     if (IsPastShowEnd(t)) break;  // the last frame is not presented
     window.SwapFrame();
+    lead.Shown(seconds());
   } while (quit == 0);
 }
 
