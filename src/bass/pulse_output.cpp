@@ -35,6 +35,10 @@ constexpr int kTargetBlocks = 4;
 constexpr double kLowestSeconds = 4.0;
 // A reading this far above the lowest one is a jump, taken at once.
 constexpr double kJumpSeconds = 0.25;
+// The server's readings lie at or above what is heard (less its jitter), so
+// a lowest reading this far below the clock means the sound fell behind (an
+// underrun, a stall): it is taken at once, the rate kept.
+constexpr double kBehindSeconds = 0.01;
 
 std::string ContextError(pa_context* context) {
   return pa_strerror(pa_context_errno(context));
@@ -70,6 +74,8 @@ double ServerClockFilter::Follow(double reading, double now, int rate) {
     locked_at_ = now;
     frame_ = raw;
     ratio_ = 1;
+  } else if (predicted - raw > kBehindSeconds * rate) {
+    frame_ = raw;
   } else {
     const double dt = std::min(now - time_, 0.5);
     const double error = raw - predicted;

@@ -49,7 +49,8 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
 // clock follows them through a second-order loop (1 Hz narrowing to 0.05 Hz
 // over its first twenty seconds) that runs with
 // the monotonic clock and takes up any rate difference; a reading further
-// than 0.25 s from it (an underrun, a restart) is taken as it is.
+// than 0.25 s from it (a restart), or 10 ms behind it (the sound fell
+// behind: an underrun), is taken as it is.
 // PipeWire's pulse server counts the period its sink plays as heard and
 // stamps what it took at its last period with the time of its answer, so
 // its readings run ahead of the sound by between nothing and one period;
