@@ -384,16 +384,24 @@ def case_space(c):
 
 
 def case_natural_end(c):
-    """Left alone, the show ends by itself with 0 a little after 128.57 s, also when its sound server is
-    killed 5 s in: it says so once and plays on silently (that clock keeps wall time under load)."""
-    x, server = c.server(), c.sound_server()
+    """Left alone, the show ends by itself with 0 at 128.57 s of music, also when its sound server is killed
+    5 s in: it says so once and plays on silently, on the wall clock from where the music was."""
+    x, server, began = c.server(), c.sound_server(), []
+    monitor = subprocess.Popen(["parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--channels=1", "--latency-msec=20"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def listen():  # the first sound on the sink is the music's beginning
+        for data in iter(lambda: monitor.stdout.read1(4096), b""):
+            began.append(time.monotonic()) if any(data) and not began else None
+    threading.Thread(target=listen, daemon=True).start()
     show = c.start(c.folder("run"), "no", audio=None)
     x.find("zibo", show)
-    shown = time.monotonic()
+    wait_for("the music on the sound server", lambda: began)
     time.sleep(5)  # a measured interval, not a wait for something
     server.kill()
     show.end(0, timeout=200)
-    check(127.5 < time.monotonic() - shown < 160, "ended after %.1f s" % (time.monotonic() - shown))
+    music = time.monotonic() - began[0]
+    check(abs(music - 128.571) < 1, "ended %.2f s after the music began, not at 128.57 s" % music)
     check(show.stderr().count("sound output lost") == 1, "the loss not said once")
 
 
