@@ -173,6 +173,19 @@ class Server:
             if info[0][4]:
                 return "%dx%d" % (info[0][4], info[0][5])
 
+    def describe(self):
+        """The server's and window manager's state and every titled window, for a failure's report."""
+        titled = []
+
+        def walk(window):
+            title, mapped = self.title(window), self.geometry(window)["viewable"]
+            titled.append("%r%s" % (title, "" if mapped else " (unmapped)")) if title else None
+            [walk(kid) for kid in self.tree(window)[1]]
+        walk(self.root) if self.procs[0].poll() is None else None  # Xlib exits on a lost server
+        return "%s; windows: %s" % (", ".join("%s %s" % (p.args[0], "running" if p.poll() is None else
+                                                          "ended %d" % p.returncode) for p in self.procs),
+                                    ", ".join(titled) or "none")
+
     def close(self):
         for proc in reversed(self.procs):
             proc.terminate(), proc.wait(10)
@@ -482,6 +495,11 @@ def main():
             status = show.proc.poll()
             print("{0} exit status: {1}\n{0} stderr:\n{2}".format(os.path.basename(show.proc.args[0]),
                   "none yet (still running)" if status is None else status, show.stderr()))
+            if status is None and shutil.which("gdb"):  # where it waits
+                print(subprocess.run(["gdb", "-p", str(show.proc.pid), "-batch", "-ex", "thread apply all bt 12"],
+                                     capture_output=True, text=True, timeout=60).stdout[-8000:])
+        sys.stdout.flush()
+        print("X:", case.x.describe()) if case.x else None
         return 1
     finally:
         for show in case.shows:
