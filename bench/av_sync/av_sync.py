@@ -3,21 +3,25 @@
 
 For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through
 pipewire-pulse, at its default quantum and at forced ones; PipeWire with a large latency offset on the
-sink, as a Bluetooth output reports), the show is run on a private Xvfb, and one ffmpeg process records
-a 32x32 patch of the window at 200 fps (x11grab) and the sink's monitor (pulse input), both stamped on
-the wall clock. Each half second of recorded sound is found in the song as the show decodes it; a sample
-is heard when the monitor delivers it plus the sink's reported latency, which is what ffmpeg's stamps
-already say: its pulse input stamps a packet "now less the record stream's latency", and a monitor
-reports the sink's latency as a negative one of its own. The last scene inverts the
-picture for music times t % 100 < 50, so each edge of the patch's brightness is a known music time;
-the music heard at that moment, less that time, is how late the picture is. Its median and p10-p90
-spread are printed per setting. The end of the show (its window closing at 128.57 s) settles which
-100 ms period an edge belongs to.
+sink, as a Bluetooth output reports), and the show is run on a private Xvfb. ffmpeg records a 32x32 patch
+of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the sink's
+monitor, stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is heard
+when the monitor delivers it plus the sink's reported latency: a line through the earliest arrival of a
+piece's last sample in each second, plus the median latency. The line's slope is measured, not assumed,
+because a sink keeps its own rate (PulseAudio's null sink runs up to 0.4 ms/s fast). Each half second of
+recorded sound is found in the song as the show decodes it. The last scene inverts the picture for music
+times t % 100 < 50, so each edge of the patch's brightness is a known music time; the music heard at that
+moment, less that time, is how late the picture is. Its median and p10-p90 spread are printed per setting.
+The end of the show (its window closing at 128.57 s) settles which 100 ms period an edge belongs to.
+
+For comparison ffmpeg also records the monitor (pulse input), and the median is printed again by ffmpeg's
+stamps ("now less the record stream's latency", smoothed). At large PipeWire quanta pipewire-pulse
+reports a record stream's latency inconsistently and those stamps move by 10 to 40 ms from run to run.
 
 Usage: av_sync.py ZIBO MEDIA DECODED_SONG_TOOL [SETTING...]
   settings: pulseaudio pipewire pipewire-2048 pipewire-8192 pipewire-offset (default: all)
        av_sync.py --again MEDIA DECODED_SONG_TOOL FOLDER...   (figures again from runs kept with AV_KEEP=1)
-Needs: Xvfb, ffmpeg, pulseaudio, pipewire, pipewire-pulse, wireplumber, dbus, python3-numpy.
+Needs: bench_monitor_log beside DECODED_SONG_TOOL, Xvfb, ffmpeg, pulseaudio, pipewire, pipewire-pulse, wireplumber, dbus, python3-numpy.
 Runs about 2.3 minutes per setting; run it on idle cores."""
 import os, re, shutil, signal, subprocess, sys, tempfile, time
 
@@ -94,32 +98,90 @@ def record(x, window, out):
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
 
 
-def heard_clock(out, song, last):
-    """(wall time, wall time minus music time heard) for each located half second of the recording; `last`, the
-    wall time of the show's last frame, says roughly where to look (the music repeats every bar)."""
-    log = open(out + ".log").read()
-    sound = np.fromfile(out + ".f32", dtype=np.float32)
+def record_monitor(tool, env, out):
+    """bench_monitor_log on the sink's monitor until SIGINT: the sound, and each piece's arrival and latency."""
+    return subprocess.Popen([tool, SINK, out + ".monitor.f32", out + ".monitor.log"], env=env,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+
+
+class Line:
+    """When each recorded frame was heard: wall = at + per_frame * frame. A sink keeps its own rate (the null sink
+    runs up to 0.4 ms/s fast of the wall clock), so the rate is measured, not assumed."""
+
+    def __init__(self, frames, walls):
+        frames, walls = np.asarray(frames, dtype=float), np.asarray(walls, dtype=float)
+        self.per_frame, self.at = np.polyfit(frames, walls, 1)
+        # Once more without the points far off the first line (a recorder's first stamps settle).
+        off = np.abs(walls - self.wall(frames))
+        keep = off <= max(0.001, 3 * np.median(off))
+        self.per_frame, self.at = np.polyfit(frames[keep], walls[keep], 1)
+
+    def wall(self, frame):
+        return self.at + self.per_frame * frame
+
+    def frame(self, wall):
+        return (wall - self.at) / self.per_frame
+
+
+def lower_envelope(frames, walls, window=1.0):
+    """Per `window` seconds, the (frame, wall) that came earliest for its frame: late reads fall away."""
+    frames, walls = np.asarray(frames), np.asarray(walls)
+    picked, early = [], walls - frames / RATE
+    for start in np.arange(walls[0], walls[-1], window):
+        k = np.flatnonzero((walls >= start) & (walls < start + window))
+        if len(k):
+            picked.append(k[np.argmin(early[k])])
+    return frames[picked], walls[picked]
+
+
+def monitor_lines(out):
+    """When the monitor's recorded frames were heard, two ways: "heard" by delivery plus the sink's latency (the
+    earliest arrival of each piece's last frame per second, a line through those, plus the median of the sink's
+    latency as asked at deliveries), and "stream" by the record stream's own latency (each piece's arrival less
+    its latency is when its first frame was heard, as ffmpeg stamps)."""
+    pieces, sink = [], []
+    for line in open(out + ".monitor.log"):
+        kind, *values = line.split()
+        (pieces if kind == "P" else sink).append([float(v) for v in values])
+    p, sink = np.array(pieces), np.array(sink)
+    x_show.check(len(p) > 100 and len(sink) > 10, "too little recorded by the monitor: see %s.monitor.log" % out)
+    latency = float(np.median(sink[:, 1])) / 1e6
+    frames, walls = lower_envelope(p[1:, 1], p[:-1, 0])  # a piece's last frame is the next one's first, less one
+    return {"heard": Line(frames, walls + latency), "stream": Line(p[:, 1], p[:, 0] - p[:, 2] / 1e6)}
+
+
+def monitor_sound(out):
+    return np.fromfile(out + ".monitor.f32", dtype=np.float32)
+
+
+def ffmpeg_recording(out):
+    """ffmpeg's recording of the monitor, and when its frames were heard by ffmpeg's stamps."""
     stamps, count = [], 0  # (first sample, wall time) of each recorded audio frame
-    for m in re.finditer(r"\[Parsed_ashowinfo.*? pts:(\d+) .*?nb_samples:(\d+)", log):
+    for m in re.finditer(r"\[Parsed_ashowinfo.*? pts:(\d+) .*?nb_samples:(\d+)", open(out + ".log").read()):
         stamps.append((count, int(m.group(1)) / RATE))
         count += int(m.group(2))
-    starts = np.array([t - n / RATE for n, t in stamps])
-    wall0 = float(np.median(starts))  # wall time of recorded sample 0
+    return np.fromfile(out + ".f32", dtype=np.float32), Line(*np.array(stamps).T)
+
+
+def heard_clock(sound, line, song, last):
+    """(wall time, wall time minus music time heard) for each located half second of a recording heard as `line`
+    says; `last`, the wall time of the show's last frame, says roughly where to look (the music repeats every
+    bar)."""
     chunk, found, guess, width = RATE // 2, [], None, RATE // 20
     for first in range(0, len(sound) - chunk, chunk):
         piece = sound[first:first + chunk]
         if np.sqrt(np.mean(piece ** 2)) < 0.01:
             continue  # silence: past the end
         if guess is None:
-            guess, width = int((END_MS / 1000.0 - (last - wall0 - first / RATE)) * RATE), int(0.6 * RATE)
+            guess, width = int((END_MS / 1000.0 - (last - line.wall(first))) * RATE), int(0.6 * RATE)
         lo, hi = max(0, guess - width), min(len(song), guess + chunk + width)
         region = song[lo:hi]
         n = 1 << int(np.ceil(np.log2(len(region) + chunk)))
         corr = np.fft.irfft(np.fft.rfft(region, n) * np.conj(np.fft.rfft(piece, n)), n)[:len(region) - chunk]
         at = lo + int(np.argmax(corr))
         guess, width = at + chunk, RATE // 20
-        found.append((wall0 + first / RATE, wall0 + first / RATE - at / RATE))
-    return np.array(found[4:])  # the capture's first stamps are still settling
+        found.append((line.wall(first), line.wall(first) - at / RATE))
+    return np.array(found[4:])  # the recording's first half seconds are still settling
 
 
 def picture_edges(out):
@@ -143,12 +205,15 @@ def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
         time.sleep(max(0.0, shown + RECORD_FROM - time.monotonic()))
         out = os.path.join(work, "rec")
         grab = record(x, window, out)
+        monitor = record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out)
         latencies = []
         while time.monotonic() < shown + END_MS / 1000.0 + 3:
             latencies.append(server.sink_latency())
             time.sleep(0.5)
         grab.send_signal(signal.SIGINT)
         grab.wait(30)
+        monitor.send_signal(signal.SIGINT)
+        x_show.check(monitor.wait(30) == 0, "bench_monitor_log failed")
         show.end(0, timeout=60)
     finally:
         for s in case.shows:
@@ -166,11 +231,19 @@ def decoded_song(tool, media):
 
 
 def analyse(out, song, latency):
-    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock) in ms."""
+    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock, and the median
+    by ffmpeg's stamps instead) in ms."""
     edges, last = picture_edges(out)
     x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
-    found = heard_clock(out, song, last)  # wall - heard music time, per half second
-    x_show.check(len(found) > 10, "too little sound recorded: see %s.log" % out)
+    heard = lateness(edges, last, heard_clock(monitor_sound(out), monitor_lines(out)["heard"], song, last))
+    by_ffmpeg = lateness(edges, last, heard_clock(*ffmpeg_recording(out), song, last))
+    return heard[0], heard[1], latency * 1000, heard[2], by_ffmpeg[0]
+
+
+def lateness(edges, last, found):
+    """How late the picture is at each edge, against one reference's located half seconds (wall time, wall time
+    minus music time heard): (median, p10-p90, 90th percentile of the steps between half seconds) in ms."""
+    x_show.check(len(found) > 10, "too little sound recorded")
     lag = found[:, 1]
     # Between two located half seconds the music runs with the wall clock (an underrun shifts it).
     offsets = []  # lateness of each edge, known up to whole 100 ms periods
@@ -185,8 +258,7 @@ def analyse(out, song, latency):
     coarse = (last - np.interp(last, found[:, 0], lag)) * 1000 - END_MS
     offsets += 100 * round((coarse - np.median(offsets)) / 100)
     spread = np.percentile(offsets, 90) - np.percentile(offsets, 10)
-    steps = np.abs(np.diff(lag)) * 1000
-    return np.median(offsets), spread, latency * 1000, np.percentile(steps, 90)
+    return np.median(offsets), spread, np.percentile(np.abs(np.diff(lag)) * 1000, 90)
 
 
 SETTINGS = {"pulseaudio": ("pulseaudio", None, 0), "pipewire": ("pipewire", None, 0),
@@ -203,21 +275,21 @@ def reanalyse(work, media, tool):
 def main():
     if sys.argv[1] == "--again":  # av_sync.py --again MEDIA DECODED_SONG_TOOL KEPT_FOLDER...
         for work in sys.argv[4:]:
-            print("%s: %.1f ms, spread %.1f ms, sink latency %.1f ms, sound's p90 step %.1f ms"
+            print("%s: %.1f ms, spread %.1f ms, sink latency %.1f ms, sound's p90 step %.1f ms, by ffmpeg %.1f ms"
                   % ((work,) + reanalyse(work, sys.argv[2], sys.argv[3])))
         return
     zibo, media, tool = (os.path.abspath(a) for a in sys.argv[1:4])
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "PULSE_SERVER"):
         os.environ.pop(name, None)
-    print("%-16s %22s %18s %16s %16s" % ("setting", "picture after sound", "p10-p90 spread",
-                                         "sink latency", "sound's p90 step"))
+    print("%-16s %22s %18s %16s %16s %16s" % ("setting", "picture after sound", "p10-p90 spread",
+                                              "sink latency", "sound's p90 step", "by ffmpeg"))
     for name in sys.argv[4:] or list(SETTINGS):
         work = tempfile.mkdtemp(prefix="zibo-av-")
         try:
-            median, spread, latency, sound_spread = measure(zibo, media, tool, *SETTINGS[name][:1], work,
+            median, spread, latency, sound_spread, by_ffmpeg = measure(zibo, media, tool, *SETTINGS[name][:1], work,
                                                             *SETTINGS[name][1:])
-            print("%-16s %19.1f ms %15.1f ms %13.1f ms %13.1f ms" % (name, median, spread, latency,
-                                                                      sound_spread), flush=True)
+            print("%-16s %19.1f ms %15.1f ms %13.1f ms %13.1f ms %13.1f ms" % (
+                name, median, spread, latency, sound_spread, by_ffmpeg), flush=True)
             os.environ.get("AV_KEEP") or shutil.rmtree(work, ignore_errors=True)
         except Exception as failure:
             print("%-16s failed: %s (kept %s)" % (name, failure, work), flush=True)

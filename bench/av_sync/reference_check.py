@@ -2,15 +2,17 @@
 """Checks av_sync.py's reference against the raw arrival of the monitor's sound.
 
 Per setting, a private sound server with a null sink plays 30 s of noise through the audio library
-(bench_clock_log, which logs the library's clock on the wall clock every 2 ms) while two recorders take
-the monitor: ffmpeg's pulse input, stamped as av_sync.py uses it, and parec asking for 2 ms reads, each
-read stamped here as it arrives. Both recordings are found in the noise. Printed, in ms, the library
-clock less each reference: ffmpeg's stamps (av_sync.py's "heard"), and the earliest line through the
-arrival of each parec read's last sample (when the monitor delivered it at the latest).
+(bench_clock_log, which logs the library's clock on the wall clock every 2 ms) while three recorders take
+the monitor: ffmpeg's pulse input, parec asking for 2 ms reads, each read stamped here as it arrives, and
+bench_monitor_log. All are found in the noise. Printed, in ms, the library clock less each reference:
+ffmpeg's stamps; the line through the earliest arrival of a parec read's last sample per second (when the
+monitor delivered it at the latest); bench_monitor_log's line, as av_sync.py uses it (the same arrivals
+plus the sink's latency asked at delivery); and its record stream's own latency (as ffmpeg stamps,
+unsmoothed).
 
 Usage: reference_check.py CLOCK_LOG_TOOL [SETTING...] [--runs N]
   settings as av_sync.py's (default: pulseaudio pipewire pipewire-2048 pipewire-8192)"""
-import os, re, signal, subprocess, sys, tempfile, threading, time, wave
+import os, signal, subprocess, sys, tempfile, threading, time, wave
 
 import numpy as np
 
@@ -69,29 +71,29 @@ def check(tool, kind, quantum, work):
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=open(out + ".log", "w"), env=server.env)
         parec = record_arrivals(server.env, arrivals)
+        monitor = A.record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out)
         latencies = []
         for _ in range(30):
             time.sleep(0.5), latencies.append(server.sink_latency())
         ff.send_signal(signal.SIGINT), ff.wait(30), parec.terminate(), parec.wait()
+        monitor.send_signal(signal.SIGINT), monitor.wait(30)
         A.x_show.check(player.wait(60) == 0, "bench_clock_log failed")
     finally:
         server.close()
     time.sleep(0.3)
-    stamps, count = [], 0
-    for m in re.finditer(r"\[Parsed_ashowinfo.*? pts:(\d+) .*?nb_samples:(\d+)", open(out + ".log").read()):
-        stamps.append(int(m.group(1)) / RATE - count / RATE)
-        count += int(m.group(2))
     ff_sound = np.fromfile(out + ".f32", dtype=np.float32) / 2
     raw_sound = np.frombuffer(b"".join(arrivals["sound"]), dtype=np.float32)
     reads = np.array(arrivals["reads"])
-    # Song second s is heard, per each reference, at wall0 + (s * RATE - offset) / RATE.
-    references = {"ffmpeg": (float(np.median(stamps)), song_less_recording(song, ff_sound)),
-                  "arrival": (float(np.min(reads[:, 0] - reads[:, 1] / RATE)), song_less_recording(song, raw_sound))}
+    # Per reference, when each recorded frame was heard, and the song's frame less the recording's.
+    lines, monitor_offset = A.monitor_lines(out), song_less_recording(song, A.monitor_sound(out))
+    references = {"ffmpeg": (A.ffmpeg_recording(out)[1], song_less_recording(song, ff_sound)),
+                  "arrival": (A.Line(*A.lower_envelope(reads[:, 1], reads[:, 0])), song_less_recording(song, raw_sound)),
+                  "monitor": (lines["heard"], monitor_offset), "stream": (lines["stream"], monitor_offset)}
     clock = np.loadtxt(out + ".clock")
     clock = clock[clock[:, 1] > 1]
     result = {}
-    for name, (wall0, offset) in references.items():
-        heard = clock[:, 0] - wall0 + offset / RATE
+    for name, (line, offset) in references.items():
+        heard = (line.frame(clock[:, 0]) + offset) / RATE
         result[name] = np.percentile((clock[:, 1] - heard) * 1000, [10, 50, 90])
     return result, float(np.median(latencies)) * 1000
 
@@ -105,15 +107,16 @@ def main():
     if not args:
         sys.exit(__doc__)
     tool, names = os.path.abspath(args[0]), args[1:] or ["pulseaudio", "pipewire", "pipewire-2048", "pipewire-8192"]
-    print("%-16s %3s %34s %22s %13s" % ("setting", "run", "clock - ffmpeg's stamps p10/50/90",
-                                        "clock - arrivals p50", "sink latency"))
+    print("%-16s %3s %34s %22s %34s %13s %13s" % ("setting", "run", "clock - ffmpeg's stamps p10/50/90",
+                                             "clock - arrivals p50", "clock - monitor log p10/50/90",
+                                             "(stream)", "sink latency"))
     for name in names:
         kind, quantum, _ = A.SETTINGS[name]
         for run in range(runs):
             with tempfile.TemporaryDirectory(prefix="zibo-ref-") as work:
                 r, latency = check(tool, kind, quantum, work)
-            print("%-16s %3d %13.1f %6.1f %6.1f ms %19.1f ms %10.1f ms" % (
-                name, run + 1, *r["ffmpeg"], r["arrival"][1], latency))
+            print("%-16s %3d %13.1f %6.1f %6.1f ms %19.1f ms %20.1f %6.1f %6.1f ms %10.1f ms %10.1f ms" % (
+                name, run + 1, *r["ffmpeg"], r["arrival"][1], *r["monitor"], r["stream"][1], latency))
 
 
 if __name__ == "__main__":
