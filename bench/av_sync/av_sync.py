@@ -1,25 +1,27 @@
 #!/usr/bin/python3
 """How far the real show's picture is from its sound, measured from outside the process.
 
-For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through
-pipewire-pulse, at its default quantum and at forced ones; PipeWire with a large latency offset on the
-sink, as a Bluetooth output reports), and the show is run on a private Xvfb. ffmpeg records a 32x32 patch
-of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the sink's
-monitor, stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is heard
-when the monitor delivers it plus the sink's reported latency: a line through the earliest arrival of a
-piece's last sample in each second, plus the median latency. The line's slope is measured, not assumed,
-because a sink keeps its own rate (PulseAudio's null sink runs up to 0.4 ms/s fast). Each half second of
-recorded sound is found in the song as the show decodes it. The last scene inverts the picture for music
-times t % 100 < 50, so each edge of the patch's brightness is a known music time; the music heard at that
-moment, less that time, is how late the picture is. Its median and p10-p90 spread are printed per setting.
-The end of the show (its window closing at 128.57 s) settles which 100 ms period an edge belongs to.
+For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through pipewire-
+pulse, at its default quantum and at forced ones; PipeWire with a latency offset on the sink, which 0.3.65
+reports to no client; PulseAudio playing into a tunnel to a second server's null sink, the tunnel reporting
+about 100 ms of latency of its own, as a network or Bluetooth speaker does, with the far sink's monitor
+recorded too as what is really played), and the show is run on a private Xvfb. ffmpeg records a 32x32 patch
+of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the sink's monitor,
+stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is heard when the
+monitor delivers it plus the sink's reported latency: a line through the earliest arrival of a piece's last
+sample in each second, plus the median latency. The line's slope is measured, not assumed, because a sink
+keeps its own rate (PulseAudio's null sink runs up to 0.4 ms/s fast). Each half second of recorded sound is
+found in the song as the show decodes it. The last scene inverts the picture for music times t % 100 < 50,
+so each edge of the patch's brightness is a known music time; the music heard at that moment, less that
+time, is how late the picture is. Its median and p10-p90 spread are printed per setting. The end of the show
+(its window closing at 128.57 s) settles which 100 ms period an edge belongs to.
 
 For comparison ffmpeg also records the monitor (pulse input), and the median is printed again by ffmpeg's
 stamps ("now less the record stream's latency", smoothed). At large PipeWire quanta pipewire-pulse
 reports a record stream's latency inconsistently and those stamps move by 10 to 40 ms from run to run.
 
 Usage: av_sync.py ZIBO MEDIA DECODED_SONG_TOOL [SETTING...]
-  settings: pulseaudio pipewire pipewire-2048 pipewire-8192 pipewire-offset (default: all)
+  settings: pulseaudio pipewire pipewire-2048 pipewire-8192 pipewire-offset pulseaudio-tunnel (default: all)
        av_sync.py --again MEDIA DECODED_SONG_TOOL FOLDER...   (figures again from runs kept with AV_KEEP=1)
 Needs: bench_monitor_log beside DECODED_SONG_TOOL, Xvfb, ffmpeg, pulseaudio, pipewire, pipewire-pulse, wireplumber, dbus, python3-numpy.
 Runs about 2.3 minutes per setting; run it on idle cores."""
@@ -38,17 +40,34 @@ END_MS = 128571          # the show's natural end
 OFFSET_MS = 200          # the large latency an output reports of its own
 
 
+def pulseaudio(socket, sink, tunnel_to=None):
+    """A PulseAudio server on `socket` whose one sink is `sink`: a null sink, or a tunnel to a far server."""
+    module = ("module-tunnel-sink server=unix:%s sink=speaker sink_name=%s" % (tunnel_to, sink) if tunnel_to
+              else "module-null-sink sink_name=" + sink)
+    return ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+            "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket, "--load=" + module]
+
+
 class SoundServer:
     """A private server with a null sink as the default sink; PULSE_SERVER names it while it runs."""
 
     def __init__(self, kind, work, quantum=None, offset_ms=0):
         self.dir = tempfile.mkdtemp(dir=work)
         self.env = dict(os.environ, HOME=self.dir, XDG_RUNTIME_DIR=self.dir)
-        if kind == "pulseaudio":
+        self.far = None
+        if kind == "pulseaudio-tunnel":
+            # The sink is a tunnel to a second server's null sink, whose buffer it reports as a latency of
+            # its own (about 100 ms), as a network or Bluetooth speaker does.
+            far = os.path.join(self.dir, "far")
+            os.mkdir(far)
+            self.far = subprocess.Popen(pulseaudio(os.path.join(far, "native"), "speaker"), start_new_session=True,
+                                        env=dict(self.env, HOME=far, XDG_RUNTIME_DIR=far),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            x_show.wait_for("the far sound server", lambda: os.path.exists(os.path.join(far, "native")))
+            time.sleep(0.5)
+        if kind.startswith("pulseaudio"):
             socket = os.path.join(self.dir, "native")
-            cmd = ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                   "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket,
-                   "--load=module-null-sink sink_name=" + SINK]
+            cmd = pulseaudio(socket, SINK, None if kind == "pulseaudio" else os.path.join(self.dir, "far", "native"))
         else:
             socket = os.path.join(self.dir, "pulse", "native")
             cmd = ["dbus-run-session", "--", "sh", "-c",
@@ -80,8 +99,10 @@ class SoundServer:
         return int(m.group(1)) / 1e6 if m else 0.0
 
     def close(self):
-        os.killpg(self.proc.pid, signal.SIGKILL)
-        self.proc.wait()
+        for proc in (self.proc, self.far):
+            if proc:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
         os.environ.pop("PULSE_SERVER", None)
 
 
@@ -98,9 +119,9 @@ def record(x, window, out):
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(out + ".log", "w"))
 
 
-def record_monitor(tool, env, out):
+def record_monitor(tool, env, out, sink=SINK):
     """bench_monitor_log on the sink's monitor until SIGINT: the sound, and each piece's arrival and latency."""
-    return subprocess.Popen([tool, SINK, out + ".monitor.f32", out + ".monitor.log"], env=env,
+    return subprocess.Popen([tool, sink, out + ".monitor.f32", out + ".monitor.log"], env=env,
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
 
 
@@ -195,7 +216,7 @@ def picture_edges(out):
 
 
 def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
-    server = SoundServer("pulseaudio" if kind == "pulseaudio" else "pipewire", work, quantum, offset_ms)
+    server = SoundServer(kind, work, quantum, offset_ms)
     case = x_show.Case(zibo, media, work)
     try:
         x = case.server()
@@ -205,15 +226,20 @@ def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
         time.sleep(max(0.0, shown + RECORD_FROM - time.monotonic()))
         out = os.path.join(work, "rec")
         grab = record(x, window, out)
-        monitor = record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out)
+        monitors = [record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out)]
+        if server.far:  # what the far speaker plays, as a check of the tunnel's reported latency
+            far_env = dict(server.env, PULSE_SERVER="unix:" + os.path.join(server.dir, "far", "native"))
+            monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), far_env,
+                                           out + ".far", "speaker"))
         latencies = []
         while time.monotonic() < shown + END_MS / 1000.0 + 3:
             latencies.append(server.sink_latency())
             time.sleep(0.5)
         grab.send_signal(signal.SIGINT)
         grab.wait(30)
-        monitor.send_signal(signal.SIGINT)
-        x_show.check(monitor.wait(30) == 0, "bench_monitor_log failed")
+        for monitor in monitors:
+            monitor.send_signal(signal.SIGINT)
+            x_show.check(monitor.wait(30) == 0, "bench_monitor_log failed")
         show.end(0, timeout=60)
     finally:
         for s in case.shows:
@@ -231,13 +257,17 @@ def decoded_song(tool, media):
 
 
 def analyse(out, song, latency):
-    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock, and the median
-    by ffmpeg's stamps instead) in ms."""
+    """(median, p10-p90 of the picture's lateness, sink latency, p10-p90 of the sound's own clock, the median by
+    ffmpeg's stamps instead, and by the far speaker's monitor behind a tunnel, or nan) in ms."""
     edges, last = picture_edges(out)
     x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
     heard = lateness(edges, last, heard_clock(monitor_sound(out), monitor_lines(out)["heard"], song, last))
     by_ffmpeg = lateness(edges, last, heard_clock(*ffmpeg_recording(out), song, last))
-    return heard[0], heard[1], latency * 1000, heard[2], by_ffmpeg[0]
+    far = float("nan")
+    if os.path.exists(out + ".far.monitor.log"):
+        far = lateness(edges, last, heard_clock(monitor_sound(out + ".far"), monitor_lines(out + ".far")["heard"],
+                                                song, last))[0]
+    return heard[0], heard[1], latency * 1000, heard[2], by_ffmpeg[0], far
 
 
 def lateness(edges, last, found):
@@ -263,7 +293,7 @@ def lateness(edges, last, found):
 
 SETTINGS = {"pulseaudio": ("pulseaudio", None, 0), "pipewire": ("pipewire", None, 0),
             "pipewire-2048": ("pipewire", 2048, 0), "pipewire-8192": ("pipewire", 8192, 0),
-            "pipewire-offset": ("pipewire", None, OFFSET_MS)}
+            "pipewire-offset": ("pipewire", None, OFFSET_MS), "pulseaudio-tunnel": ("pulseaudio-tunnel", None, 0)}
 
 
 def reanalyse(work, media, tool):
@@ -275,21 +305,22 @@ def reanalyse(work, media, tool):
 def main():
     if sys.argv[1] == "--again":  # av_sync.py --again MEDIA DECODED_SONG_TOOL KEPT_FOLDER...
         for work in sys.argv[4:]:
-            print("%s: %.1f ms, spread %.1f ms, sink latency %.1f ms, sound's p90 step %.1f ms, by ffmpeg %.1f ms"
+            print("%s: %.1f ms, spread %.1f ms, sink latency %.1f ms, sound's p90 step %.1f ms, by ffmpeg %.1f ms, "
+                  "at the far speaker %.1f ms"
                   % ((work,) + reanalyse(work, sys.argv[2], sys.argv[3])))
         return
     zibo, media, tool = (os.path.abspath(a) for a in sys.argv[1:4])
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "PULSE_SERVER"):
         os.environ.pop(name, None)
-    print("%-16s %22s %18s %16s %16s %16s" % ("setting", "picture after sound", "p10-p90 spread",
-                                              "sink latency", "sound's p90 step", "by ffmpeg"))
+    print("%-17s %20s %16s %14s %18s %11s %18s" % ("setting", "picture after sound", "p10-p90 spread",
+                                                   "sink latency", "sound's p90 step", "by ffmpeg",
+                                                   "at far speaker"))
     for name in sys.argv[4:] or list(SETTINGS):
         work = tempfile.mkdtemp(prefix="zibo-av-")
         try:
-            median, spread, latency, sound_spread, by_ffmpeg = measure(zibo, media, tool, *SETTINGS[name][:1], work,
-                                                            *SETTINGS[name][1:])
-            print("%-16s %19.1f ms %15.1f ms %13.1f ms %13.1f ms %13.1f ms" % (
-                name, median, spread, latency, sound_spread, by_ffmpeg), flush=True)
+            figures = measure(zibo, media, tool, *SETTINGS[name][:1], work, *SETTINGS[name][1:])
+            print("%-17s %17.1f ms %13.1f ms %11.1f ms %15.1f ms %8.1f ms %15.1f ms" % ((name,) + figures),
+                  flush=True)
             os.environ.get("AV_KEEP") or shutil.rmtree(work, ignore_errors=True)
         except Exception as failure:
             print("%-16s failed: %s (kept %s)" % (name, failure, work), flush=True)
