@@ -1,20 +1,20 @@
 #!/usr/bin/python3
 """How far the real show's picture is from its sound, measured from outside the process.
 
-For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through pipewire-
-pulse, at its default quantum and at forced ones; PipeWire with a latency offset on the sink, which 0.3.65
-reports to no client; PulseAudio playing into a tunnel to a second server's null sink, the tunnel reporting
-about 100 ms of latency of its own, as a network or Bluetooth speaker does, with the far sink's monitor
-recorded too as what is really played), and the show is run on a private Xvfb. ffmpeg records a 32x32 patch
-of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the sink's monitor,
-stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is heard when the
-monitor delivers it plus the sink's reported latency: a line through the earliest arrival of a piece's last
-sample in each second, plus the median latency. The line's slope is measured, not assumed, because a sink
-keeps its own rate (PulseAudio's null sink runs up to 0.4 ms/s fast). Each half second of recorded sound is
-found in the song as the show decodes it. The last scene inverts the picture for music times t % 100 < 50,
-so each edge of the patch's brightness is a known music time; the music heard at that moment, less that
-time, is how late the picture is. Its median and p10-p90 spread are printed per setting. The end of the show
-(its window closing at 128.57 s) settles which 100 ms period an edge belongs to.
+For each setting a private sound server with a null sink is started (PulseAudio; PipeWire through
+pipewire-pulse, at its default quantum and at forced ones; PipeWire with a latency offset on the sink, which
+0.3.65 reports to no client; PulseAudio playing into a tunnel to a second server's null sink, the tunnel
+reporting about 100 ms of latency of its own, as a network or Bluetooth speaker does, with the far sink's
+monitor recorded too as what is really played), and the show is run on a private Xvfb. ffmpeg records a
+32x32 patch of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the
+sink's monitor, stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is
+heard when the monitor delivers it plus the sink's reported latency: a line through the earliest arrival of
+a piece's last sample in each second, plus the median latency. The line's slope is measured, not assumed,
+because a sink keeps its own rate (PulseAudio's null sink runs up to 0.4 ms/s fast). Each half second of
+recorded sound is found in the song as the show decodes it. The last scene inverts the picture for music
+times t % 100 < 50, so each edge of the patch's brightness is a known music time; the music heard at that
+moment, less that time, is how late the picture is. Its median and p10-p90 spread are printed per setting.
+The end of the show (its window closing at 128.57 s) settles which 100 ms period an edge belongs to.
 
 For comparison ffmpeg also records the monitor (pulse input), and the median is printed again by ffmpeg's
 stamps ("now less the record stream's latency", smoothed). At large PipeWire quanta pipewire-pulse
