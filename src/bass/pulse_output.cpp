@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 #include <time.h>
@@ -33,6 +34,13 @@ constexpr int kTargetBlocks = 4;
 // How long the clock remembers the lowest reading: several answers at
 // every phase of the largest server period.
 constexpr double kLowestSeconds = 4.0;
+// Readings are kept at most this often (the clock is read every frame).
+constexpr double kKeepSeconds = 0.005;
+// The sink's drift is measured from the lowest reading, taken this often
+// over this long, and believed up to kMaxDrift of the rate.
+constexpr double kHistoryStep = 0.25;
+constexpr double kHistorySeconds = 16.0;
+constexpr double kMaxDrift = 0.001;
 // A reading this far above the lowest one is a jump, taken at once.
 constexpr double kJumpSeconds = 0.25;
 // The server's readings lie at or above what is heard (less its jitter), so
@@ -56,11 +64,39 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
 
 double ServerClockFilter::Lowest(double raw, double now, int rate) {
   const double offset = raw - now * rate;
-  if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) recent_.clear();
-  while (!recent_.empty() && recent_.back().second >= offset) recent_.pop_back();
-  recent_.emplace_back(now, offset);
+  if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) {
+    recent_.clear();
+    history_.clear();
+  }
+  // Readings closer together than kKeepSeconds keep one place, the lower.
+  const bool crowded = !recent_.empty() && now - recent_.back().first < kKeepSeconds;
+  if (!crowded || offset < recent_.back().second) {
+    while (!recent_.empty() && recent_.back().second >= offset) recent_.pop_back();
+    recent_.emplace_back(now, offset);
+  }
   while (recent_.front().first < now - kLowestSeconds) recent_.pop_front();
-  return recent_.front().second + now * rate;
+  if (history_.empty() || now - history_.back().first >= kHistoryStep) {
+    history_.emplace_back(now, recent_.front().second);
+    while (history_.front().first < now - kHistorySeconds) history_.pop_front();
+  }
+  // Each kept reading is the lowest of all that came after it at the
+  // nominal rate, so at any faster one the lowest is among them.
+  const double drift = Drift(rate);
+  double lowest = std::numeric_limits<double>::infinity();
+  for (const auto& [time, kept] : recent_) lowest = std::min(lowest, kept + (now - time) * drift);
+  return lowest + now * rate;
+}
+
+double ServerClockFilter::Drift(int rate) const {
+  if (history_.size() < 2 || history_.back().first - history_.front().first < kHistorySeconds / 2) return 0;
+  double mean_t = 0, mean_v = 0;
+  for (const auto& [t, v] : history_) mean_t += t, mean_v += v;
+  mean_t /= double(history_.size()), mean_v /= double(history_.size());
+  double tt = 0, tv = 0;
+  for (const auto& [t, v] : history_) tt += (t - mean_t) * (t - mean_t), tv += (t - mean_t) * (v - mean_v);
+  // Only a sink that runs fast leaves the lowest reading behind; real ones
+  // are within a few hundred ppm of their rate.
+  return std::clamp(tv / tt, 0.0, kMaxDrift * rate);
 }
 
 double ServerClockFilter::Follow(double reading, double now, int rate) {

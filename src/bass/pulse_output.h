@@ -54,22 +54,29 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
 // PipeWire's pulse server counts the period its sink plays as heard and
 // stamps what it took at its last period with the time of its answer, so
 // its readings run ahead of the sound by between nothing and one period;
-// the loop therefore follows the lowest reading of the last four seconds
-// (each moved on at the nominal rate), which on an exact server differs
-// from the latest by its jitter.
+// the loop therefore follows the lowest reading of the last four seconds,
+// which on an exact server differs from the latest by its jitter. Readings
+// are moved on at the nominal rate plus the sink's own drift, as the lowest
+// reading itself has moved over the last 16 s (never the loop's estimate,
+// which would feed back into its own input): a sink running fast would
+// otherwise leave the lowest reading behind by the window times its error.
 class ServerClockFilter {
  public:
   void Reset() {
     locked_ = false;
     recent_.clear();
+    history_.clear();
   }
   // The smoothed frame at `now` for the server's reading `raw`.
   double Follow(double raw, double now, int rate);
 
  private:
   double Lowest(double raw, double now, int rate);
+  // The sink's drift in frames per second, from history_ (0 until known).
+  double Drift(int rate) const;
 
-  std::deque<std::pair<double, double>> recent_;  // (time, reading less time * rate), rising
+  std::deque<std::pair<double, double>> recent_;   // (time, reading less time * rate), rising
+  std::deque<std::pair<double, double>> history_;  // (time, lowest of recent_) every 0.25 s
   bool locked_ = false;
   double frame_ = 0, time_ = 0, ratio_ = 1, locked_at_ = 0;
 };

@@ -198,5 +198,18 @@ TEST(ServerClockFilterTest, FollowsWhatIsHeardAndTakesJumpsAndStallsAtOnce) {
   }
 }
 
+// A sink 400 ppm fast (a null sink's rounded periods), read exactly every
+// 10 ms: the lowest reading of the last seconds must not lag behind it.
+TEST(ServerClockFilterTest, KeepsUpWithASinkThatRunsFast) {
+  ServerClockFilter filter;
+  double worst = 0;
+  for (int n = 0; n < 60 * 100; ++n) {
+    const double now = n / 100.0, truth = now * kRate * 1.0004;
+    const double smooth = filter.Follow(truth, now, kRate);
+    if (now > 40) worst = std::max(worst, std::fabs(smooth - truth) * 1000 / kRate);
+  }
+  EXPECT_LT(worst, 0.3);
+}
+
 }  // namespace
 }  // namespace zibo::bass
