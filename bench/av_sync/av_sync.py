@@ -155,7 +155,7 @@ def lower_envelope(frames, walls, window=1.0):
     return frames[picked], walls[picked]
 
 
-def monitor_lines(out):
+def monitor_lines(out, since=float("-inf")):
     """When the monitor's recorded frames were heard, two ways: "heard" by delivery plus the sink's latency (the
     earliest arrival of each piece's last frame per second, a line through those, plus the median of the sink's
     latency as asked at deliveries), and "stream" by the record stream's own latency (each piece's arrival less
@@ -165,6 +165,7 @@ def monitor_lines(out):
         kind, *values = line.split()
         (pieces if kind == "P" else sink).append([float(v) for v in values])
     p, sink = np.array(pieces), np.array(sink)
+    p, sink = p[p[:, 0] >= since], sink[sink[:, 0] >= since]  # the sink's rate and latency can change
     x_show.check(len(p) > 100 and len(sink) > 10, "too little recorded by the monitor: see %s.monitor.log" % out)
     latency = float(np.median(sink[:, 1])) / 1e6
     frames, walls = lower_envelope(p[1:, 1], p[:-1, 0])  # a piece's last frame is the next one's first, less one
@@ -184,13 +185,15 @@ def ffmpeg_recording(out):
     return np.fromfile(out + ".f32", dtype=np.float32), Line(*np.array(stamps).T)
 
 
-def heard_clock(sound, line, song, last):
+def heard_clock(sound, line, song, last, since=float("-inf")):
     """(wall time, wall time minus music time heard) for each located half second of a recording heard as `line`
     says; `last`, the wall time of the show's last frame, says roughly where to look (the music repeats every
     bar)."""
     chunk, found, guess, width = RATE // 2, [], None, RATE // 20
     for first in range(0, len(sound) - chunk, chunk):
         piece = sound[first:first + chunk]
+        if line.wall(first) < since:
+            continue
         if np.sqrt(np.mean(piece ** 2)) < 0.01:
             continue  # silence: past the end
         if guess is None:
@@ -218,19 +221,22 @@ def picture_edges(out):
 def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
     server = SoundServer(kind, work, quantum, offset_ms)
     case = x_show.Case(zibo, media, work)
+    out, monitors = os.path.join(work, "rec"), []
     try:
+        # The monitor is recorded from before the show: a recorder that joins makes the sink change its
+        # latency (PulseAudio: from 12 to 1 ms) and rate, which the measurement would then take in.
+        monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out))
+        if server.far:  # what the far speaker plays, as a check of the tunnel's reported latency
+            far_env = dict(server.env, PULSE_SERVER="unix:" + os.path.join(server.dir, "far", "native"))
+            monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), far_env,
+                                           out + ".far", "speaker"))
+        time.sleep(1)
         x = case.server()
         show = case.start(case.folder("run-%d" % len(os.listdir(work))), "no", audio=None)
         window = x.find("zibo", show)
         shown = time.monotonic()
         time.sleep(max(0.0, shown + RECORD_FROM - time.monotonic()))
-        out = os.path.join(work, "rec")
         grab = record(x, window, out)
-        monitors = [record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out)]
-        if server.far:  # what the far speaker plays, as a check of the tunnel's reported latency
-            far_env = dict(server.env, PULSE_SERVER="unix:" + os.path.join(server.dir, "far", "native"))
-            monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), far_env,
-                                           out + ".far", "speaker"))
         latencies = []
         while time.monotonic() < shown + END_MS / 1000.0 + 3:
             latencies.append(server.sink_latency())
@@ -242,6 +248,8 @@ def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
             x_show.check(monitor.wait(30) == 0, "bench_monitor_log failed")
         show.end(0, timeout=60)
     finally:
+        for monitor in monitors:
+            monitor.poll() is None and monitor.kill()
         for s in case.shows:
             s.proc.kill(), s.proc.wait()
         case.x.close() if case.x else None
@@ -261,12 +269,14 @@ def analyse(out, song, latency):
     ffmpeg's stamps instead, and by the far speaker's monitor behind a tunnel, or nan) in ms."""
     edges, last = picture_edges(out)
     x_show.check(len(edges) > 50 and last, "too little recorded: see %s.log" % out)
-    heard = lateness(edges, last, heard_clock(monitor_sound(out), monitor_lines(out)["heard"], song, last))
+    since = edges[0][0] - 2  # the monitor is recorded from the start; only this stretch is measured
+    heard = lateness(edges, last, heard_clock(monitor_sound(out), monitor_lines(out, since)["heard"], song, last,
+                                              since))
     by_ffmpeg = lateness(edges, last, heard_clock(*ffmpeg_recording(out), song, last))
     far = float("nan")
     if os.path.exists(out + ".far.monitor.log"):
-        far = lateness(edges, last, heard_clock(monitor_sound(out + ".far"), monitor_lines(out + ".far")["heard"],
-                                                song, last))[0]
+        far = lateness(edges, last, heard_clock(monitor_sound(out + ".far"),
+                                                monitor_lines(out + ".far", since)["heard"], song, last, since))[0]
     return heard[0], heard[1], latency * 1000, heard[2], by_ffmpeg[0], far
 
 
