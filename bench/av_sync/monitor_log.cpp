@@ -14,6 +14,7 @@
 #include <pulse/pulseaudio.h>
 #include <time.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -59,10 +60,15 @@ void OnRead(pa_stream* stream, size_t, void* data) {
       std::fprintf(r->log, "P %.6f %llu %lld\n", at, r->frames,
                    negative ? -(long long)latency : (long long)latency);
     }
-    if (bytes != nullptr) {  // null is a hole in the stream: no frames
-      if (std::fwrite(bytes, 1, length, r->sound) != length) r->failed = true;
-      r->frames += length / sizeof(float);
+    // Null is a hole in the stream: its frames are written as silence, so
+    // that frame counts keep matching the time they were played.
+    static const char kSilence[4096] = {};
+    for (size_t done = 0; done < length;) {
+      const size_t n = bytes ? length : std::min(length - done, sizeof kSilence);
+      if (std::fwrite(bytes ? bytes : kSilence, 1, n, r->sound) != n) r->failed = true;
+      done += n;
     }
+    r->frames += length / sizeof(float);
     pa_stream_drop(stream);
   }
   if (!r->asking) {
