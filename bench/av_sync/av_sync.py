@@ -225,11 +225,11 @@ def measure(zibo, media, tool, kind, work, quantum=None, offset_ms=0):
     try:
         # The monitor is recorded from before the show: a recorder that joins makes the sink change its
         # latency (PulseAudio: from 12 to 1 ms) and rate, which the measurement would then take in.
-        monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), server.env, out))
+        recorder = os.path.join(os.path.dirname(tool), "bench_monitor_log")
+        monitors.append(record_monitor(recorder, server.env, out))
         if server.far:  # what the far speaker plays, as a check of the tunnel's reported latency
             far_env = dict(server.env, PULSE_SERVER="unix:" + os.path.join(server.dir, "far", "native"))
-            monitors.append(record_monitor(os.path.join(os.path.dirname(tool), "bench_monitor_log"), far_env,
-                                           out + ".far", "speaker"))
+            monitors.append(record_monitor(recorder, far_env, out + ".far", "speaker"))
         time.sleep(1)
         x = case.server()
         show = case.start(case.folder("run-%d" % len(os.listdir(work))), "no", audio=None)

@@ -67,6 +67,7 @@ double ServerClockFilter::Lowest(double raw, double now, int rate) {
   if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) {
     recent_.clear();
     history_.clear();
+    drift_ = 0;
   }
   // Readings closer together than kKeepSeconds keep one place, the lower.
   const bool crowded = !recent_.empty() && now - recent_.back().first < kKeepSeconds;
@@ -78,12 +79,13 @@ double ServerClockFilter::Lowest(double raw, double now, int rate) {
   if (history_.empty() || now - history_.back().first >= kHistoryStep) {
     history_.emplace_back(now, recent_.front().second);
     while (history_.front().first < now - kHistorySeconds) history_.pop_front();
+    drift_ = Drift(rate);
   }
+  if (drift_ == 0) return recent_.front().second + now * rate;
   // Each kept reading is the lowest of all that came after it at the
   // nominal rate, so at any faster one the lowest is among them.
-  const double drift = Drift(rate);
   double lowest = std::numeric_limits<double>::infinity();
-  for (const auto& [time, kept] : recent_) lowest = std::min(lowest, kept + (now - time) * drift);
+  for (const auto& [time, kept] : recent_) lowest = std::min(lowest, kept + (now - time) * drift_);
   return lowest + now * rate;
 }
 

@@ -66,6 +66,7 @@ class ServerClockFilter {
     locked_ = false;
     recent_.clear();
     history_.clear();
+    drift_ = 0;
   }
   // The smoothed frame at `now` for the server's reading `raw`.
   double Follow(double raw, double now, int rate);
@@ -77,6 +78,7 @@ class ServerClockFilter {
 
   std::deque<std::pair<double, double>> recent_;   // (time, reading less time * rate), rising
   std::deque<std::pair<double, double>> history_;  // (time, lowest of recent_) every 0.25 s
+  double drift_ = 0;                               // Drift() as of the last history_ entry
   bool locked_ = false;
   double frame_ = 0, time_ = 0, ratio_ = 1, locked_at_ = 0;
 };
