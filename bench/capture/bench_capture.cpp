@@ -26,7 +26,7 @@
 #include "frame_output.h"
 #include "frame_pipeline.h"
 #include "frame_renderer.h"
-#include "shared_picture.h"
+#include "scenes/shared_picture.h"
 #include "y4m_writer.h"
 
 namespace zibo {

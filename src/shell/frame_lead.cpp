@@ -23,6 +23,11 @@ void FrameLead::Started(double now) {
   last_started_ = started_ = now;
 }
 
+void FrameLead::Waited(double now) {
+  if (started_ < 0) return;
+  last_started_ = started_ = now;
+}
+
 void FrameLead::Shown(double now) {
   if (started_ < 0) return;
   Average(now - started_, &to_screen_, &measured_screen_);
@@ -32,5 +37,9 @@ void FrameLead::Shown(double now) {
 int32_t FrameLead::Ms() const {
   return int32_t(std::lround((to_screen_ + between_ / 2) * 1000));
 }
+
+int32_t FrameLead::ToScreenMs() const { return int32_t(std::lround(to_screen_ * 1000)); }
+
+int32_t FrameLead::ReachMs() const { return int32_t(std::lround((to_screen_ + between_) * 1000)); }
 
 }  // namespace zibo

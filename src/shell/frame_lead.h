@@ -10,6 +10,10 @@
 // window being dragged) counts as kMaxSeconds, so one hitch does not throw
 // the pictures ahead.
 //
+// Where frames are not paced by the display, the loop may instead hold a
+// frame back until its picture is due (Waited): that wait is not part of
+// the time between frames, and the time to the screen counts from its end.
+//
 // Main thread only; times are seconds on any steady clock.
 #ifndef ZIBO_SHELL_FRAME_LEAD_H
 #define ZIBO_SHELL_FRAME_LEAD_H
@@ -24,10 +28,17 @@ class FrameLead {
 
   // The clock is read for a new frame at `now`.
   void Started(double now);
+  // The frame started last waited until `now` before drawing.
+  void Waited(double now);
   // That frame's swap returned at `now`.
   void Shown(double now);
   // The lead for the next frame, in whole milliseconds (0 before any frame).
   int32_t Ms() const;
+  // From reading the clock to the swap's return; and that plus the time
+  // the picture then stays up (how far ahead this frame is seen). Whole
+  // milliseconds.
+  int32_t ToScreenMs() const;
+  int32_t ReachMs() const;
 
  private:
   double started_ = -1;      // the frame being drawn; -1 between frames

@@ -220,7 +220,8 @@ GlWindow::GlWindow(bool fullscreen) : fullscreen_(fullscreen) {
   SetInitialGlState(kWidth, kHeight);
   // Pacing by the display's retrace where the driver allows it; frames run
   // unthrottled otherwise, which is not an error.
-  SDL_GL_SetSwapInterval(1);
+  const bool vsync = SDL_GL_SetSwapInterval(1) == 0;
+  paced_by_display_ = double_buffered_ && vsync;
 
   SDL_DisableScreenSaver();
   IgnoreUnusedEvents();

@@ -34,6 +34,9 @@ class GlWindow {
   // driver allows it. A single-buffered drawable (display-less drivers)
   // only has its drawing finished.
   void SwapFrame();
+  // True when SwapFrame waits for the display's refresh (vertical sync was
+  // granted); frames then reach the screen only at refreshes.
+  bool PacedByDisplay() const { return paced_by_display_; }
   uint32_t CreateMipmappedTexture(int32_t width, int32_t height, const uint8_t* rgba);
   // Reports an unreadable file under "Damn" and ends the process.
   uint32_t LoadTgaTexture(const char* path);
@@ -45,6 +48,7 @@ class GlWindow {
   void* context_ = nullptr;  // SDL_GLContext
   bool fullscreen_ = false;
   bool double_buffered_ = true;
+  bool paced_by_display_ = false;
 };
 
 }  // namespace zibo

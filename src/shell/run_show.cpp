@@ -4,13 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "bass/bass.h"
 #include "music/music_player.h"
+#include "scenes/shared_picture.h"
 #include "shell/frame_lead.h"
 #include "shell/gl_window.h"
 #include "shell/stop_signals.h"
@@ -54,20 +57,43 @@ std::unique_ptr<Show> LoadShow(GlWindow& window, SpectrumSource& spectrum) {
       spectrum, &unused);
 }
 
+double seconds() { return SDL_GetPerformanceCounter() / double(SDL_GetPerformanceFrequency()); }
+
+// Sleeps until the music reaches `ms`, or for as long as that should take
+// if the music is not moving (a stalled server).
+void WaitForMusic(const MusicPlayer& music, int32_t ms) {
+  const int32_t from = music.PositionMs();
+  if (ms <= from) return;
+  const double give_up = seconds() + (ms - from) / 1000.0 + 0.005;
+  while (music.PositionMs() < ms && seconds() < give_up) {
+    std::this_thread::sleep_for(std::chrono::microseconds(250));
+  }
+}
+
 // Draws frames in step with the music until the window is asked to close
 // (or a stop signal arrives) or the music passes the show's end.
 void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREAM sfx_stream) {
   if (StopRequested()) quit = 1;
   if (quit != 0) return;
   FrameLead lead;
-  const auto seconds = [] { return SDL_GetPerformanceCounter() / double(SDL_GetPerformanceFrequency()); };
   do {
     window.PumpMessage();
     if (StopRequested()) quit = 1;  // ends the show like a window close
     ClearShowFrame();
     // Drawn for the moment the frame will be on the screen.
     lead.Started(seconds());
-    const int32_t t = music.PositionMs() + lead.Ms();
+    const int32_t now = music.PositionMs();
+    int32_t t = now + lead.Ms();
+    // Unpaced frames reach the screen when their swap returns, so a still
+    // picture that changes within this frame's reach is held back and drawn
+    // for its change, to appear when it is due rather than up to a frame
+    // early or late.
+    const int32_t change = window.PacedByDisplay() ? -1 : NextPictureChange(now, lead.ReachMs());
+    if (change >= 0) {
+      WaitForMusic(music, change - lead.ToScreenMs());
+      lead.Waited(seconds());
+      t = change;
+    }
     // Holding Space restarts the effect from its beginning every frame.
     if (sfx_stream != 0 && KeyHeld(SDLK_SPACE)) BASS_StreamPlay(sfx_stream, 1, 0);
     show.Draw(t, KeyHeld(SDLK_h));

@@ -24,7 +24,7 @@
 #include "frame_pipeline.h"
 #include "frame_renderer.h"
 #include "music_spectrum.h"
-#include "shared_picture.h"
+#include "scenes/shared_picture.h"
 #include "show/offscreen_gl.h"
 #include "show/show.h"
 #include "show/show_media.h"

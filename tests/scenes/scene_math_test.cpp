@@ -6,6 +6,7 @@
 #include "scenes/dancer.h"
 #include "scenes/primitives.h"
 #include "scenes/scene_schedule.h"
+#include "scenes/shared_picture.h"
 
 namespace zibo {
 namespace {
@@ -66,6 +67,20 @@ TEST(LoadingBar, FillsInSixteenthsOnTheBeatThenEmptiesSmoothly) {
   EXPECT_EQ(LoadingBarStep(17142), 15);  // never full within the row
   EXPECT_NEAR(EmptyingBarFill(17143), 0.99997f, 0.000005f);
   EXPECT_NEAR(EmptyingBarFill(21428), 0.00013f, 0.000005f);
+}
+
+// A still picture's next change within a horizon; moving pictures have none.
+TEST(NextPictureChange, FindsTheFirstDifferentPictureWithinTheHorizon) {
+  EXPECT_EQ(NextPictureChange(0, 5), 1);          // nothing drawn, then the bar
+  EXPECT_EQ(NextPictureChange(1060, 20), 1072);   // the bar's next step
+  EXPECT_EQ(NextPictureChange(55700, 20), 55715);  // a slide, then the dancer
+  EXPECT_EQ(NextPictureChange(60000, 50), -1);    // the dancer moves
+  EXPECT_EQ(NextPictureChange(111500, 50), 111550);  // the strobe: inverted, then not
+  EXPECT_EQ(NextPictureChange(111500, 49), -1);
+  EXPECT_EQ(NextPictureChange(111549, 1), 111550);
+  EXPECT_EQ(NextPictureChange(111550, 0), -1);
+  EXPECT_EQ(NextPictureChange(128560, 20), 128572);  // the end: nothing drawn
+  EXPECT_EQ(NextPictureChange(INT32_MAX - 3, 10), -1);
 }
 
 }  // namespace

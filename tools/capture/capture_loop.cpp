@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "shared_picture.h"
+#include "scenes/shared_picture.h"
 
 namespace zibo {
 

@@ -1,4 +1,6 @@
-#include "shared_picture.h"
+#include "scenes/shared_picture.h"
+
+#include <cstdint>
 
 #include "scenes/scene_schedule.h"
 
@@ -24,6 +26,18 @@ uint32_t SharedPictureKey(int32_t t) {
       break;
   }
   return 0;
+}
+
+int32_t NextPictureChange(int32_t t, int32_t horizon) {
+  const uint32_t key = SharedPictureKey(t);
+  if (key == 0) return -1;
+  // Pictures hold for 50 ms or more and horizons are a frame or two long,
+  // so a walk over whole milliseconds is cheap.
+  for (int32_t d = 1; d <= horizon; ++d) {
+    if (t > INT32_MAX - d) break;
+    if (SharedPictureKey(t + d) != key) return t + d;
+  }
+  return -1;
 }
 
 }  // namespace zibo
