@@ -6,7 +6,7 @@ pipewire-pulse, at its default quantum and at forced ones; PipeWire with a laten
 0.3.65 reports to no client; PulseAudio playing into a tunnel to a second server's null sink, the tunnel
 reporting about 100 ms of latency of its own, as a network or Bluetooth speaker does, with the far sink's
 monitor recorded too as what is really played), and the show is run on a private Xvfb. ffmpeg records a
-32x32 patch of the window at 200 fps (x11grab), stamped on the wall clock; bench_monitor_log records the
+32x32 patch of the window at 197 fps (x11grab), stamped on the wall clock; bench_monitor_log records the
 sink's monitor, stamping each piece on arrival and asking the sink's latency as pieces arrive. A sample is
 heard when the monitor delivers it plus the sink's reported latency: a line through the earliest arrival of
 a piece's last sample in each second, plus the median latency. The line's slope is measured, not assumed,
@@ -38,6 +38,10 @@ PATCH = (80, 50)         # inside "THE END": 193 inverted, 62 normal
 RECORD_FROM = 112.0      # seconds of show: well inside the last scene
 END_MS = 128571          # the show's natural end
 OFFSET_MS = 200          # the large latency an output reports of its own
+# Not 200: the edges come every 50 ms, and at a whole number of grabs per edge each edge would fall at the
+# same place within its grab interval, so the median would be off by up to half a grab. At 197 fps (5.08 ms a
+# grab, a little coarser than 5 ms) that place moves by 0.15 of a grab from edge to edge.
+GRAB_FPS = 197
 
 
 def pulseaudio(socket, sink, tunnel_to=None):
@@ -111,7 +115,7 @@ def record(x, window, out):
     g = x.geometry(window)
     return subprocess.Popen(
         ["ffmpeg", "-hide_banner", "-nostats", "-y", "-copyts",
-         "-thread_queue_size", "4096", "-f", "x11grab", "-framerate", "200", "-video_size", "32x32", "-draw_mouse", "0",
+         "-thread_queue_size", "4096", "-f", "x11grab", "-framerate", str(GRAB_FPS), "-video_size", "32x32", "-draw_mouse", "0",
          "-i", "%s+%d,%d" % (x.display, g["x"] + PATCH[0], g["y"] + PATCH[1]),
          "-thread_queue_size", "4096", "-f", "pulse", "-sample_rate", str(RATE), "-channels", "2", "-i", SINK + ".monitor",
          "-map", "0:v", "-vf", "showinfo", "-f", "null", "-",
@@ -214,7 +218,8 @@ def picture_edges(out):
         r"\[Parsed_showinfo.*? pts:(\d+) .*?mean:\[([\d. ]+)\]", open(out + ".log").read())]
     bright = [(t, v > 100) for t, v in frames]
     lit = [t for t, v in frames if v > 20]
-    edges = [(t - 0.0025, b) for (t0, b0), (t, b) in zip(bright, bright[1:]) if b != b0]
+    half = np.median(np.diff([t for t, _ in frames])) / 2  # an edge lies somewhere in the grab interval before
+    edges = [(t - half, b) for (t0, b0), (t, b) in zip(bright, bright[1:]) if b != b0]
     return edges, (lit[-1] if lit else None)
 
 

@@ -19,18 +19,22 @@ void Average(double sample, double* average, bool* measured) {
 }  // namespace
 
 void FrameLead::Started(double now) {
-  if (last_started_ >= 0) Average(now - last_started_, &between_, &measured_between_);
+  if (last_started_ >= 0) Average(now - last_started_ - held_, &between_, &measured_between_);
   last_started_ = started_ = now;
+  held_ = 0;
+  held_until_ = -1;
 }
 
-void FrameLead::Waited(double now) {
+void FrameLead::Held(double from, double until) {
   if (started_ < 0) return;
-  last_started_ = started_ = now;
+  held_ = std::max(0.0, until - from);
+  held_until_ = until;
 }
 
 void FrameLead::Shown(double now) {
   if (started_ < 0) return;
-  Average(now - started_, &to_screen_, &measured_screen_);
+  Average(now - started_ - held_, &to_screen_, &measured_screen_);
+  if (held_until_ >= 0) Average(now - held_until_, &present_, &measured_present_);
   started_ = -1;
 }
 
@@ -38,8 +42,8 @@ int32_t FrameLead::Ms() const {
   return int32_t(std::lround((to_screen_ + between_ / 2) * 1000));
 }
 
-int32_t FrameLead::ToScreenMs() const { return int32_t(std::lround(to_screen_ * 1000)); }
-
 int32_t FrameLead::ReachMs() const { return int32_t(std::lround((to_screen_ + between_) * 1000)); }
+
+int32_t FrameLead::PresentMs() const { return int32_t(std::lround(present_ * 1000)); }
 
 }  // namespace zibo

@@ -11,8 +11,10 @@
 // the pictures ahead.
 //
 // Where frames are not paced by the display, the loop may instead hold a
-// frame back until its picture is due (Waited): that wait is not part of
-// the time between frames, and the time to the screen counts from its end.
+// drawn frame back until its picture is due (Held): the hold is neither
+// time to the screen nor time between frames, and the time from its end to
+// the swap's return is averaged apart (PresentMs), so that a held frame can
+// be swapped just early enough.
 //
 // Main thread only; times are seconds on any steady clock.
 #ifndef ZIBO_SHELL_FRAME_LEAD_H
@@ -28,23 +30,24 @@ class FrameLead {
 
   // The clock is read for a new frame at `now`.
   void Started(double now);
-  // The frame started last waited until `now` before drawing.
-  void Waited(double now);
+  // The frame started last was drawn by `from` and held back until `until`.
+  void Held(double from, double until);
   // That frame's swap returned at `now`.
   void Shown(double now);
   // The lead for the next frame, in whole milliseconds (0 before any frame).
   int32_t Ms() const;
-  // From reading the clock to the swap's return; and that plus the time
-  // the picture then stays up (how far ahead this frame is seen). Whole
-  // milliseconds.
-  int32_t ToScreenMs() const;
+  // From reading the clock to the swap's return plus the time the picture
+  // then stays up: how far ahead this frame is seen. Whole milliseconds.
   int32_t ReachMs() const;
+  // From the end of a hold to the swap's return (0 before any held frame).
+  int32_t PresentMs() const;
 
  private:
   double started_ = -1;      // the frame being drawn; -1 between frames
   double last_started_ = -1;
-  double to_screen_ = 0, between_ = 0;  // running averages, seconds
-  bool measured_screen_ = false, measured_between_ = false;
+  double held_ = 0, held_until_ = -1;  // the frame being drawn
+  double to_screen_ = 0, between_ = 0, present_ = 0;  // running averages, seconds
+  bool measured_screen_ = false, measured_between_ = false, measured_present_ = false;
 };
 
 }  // namespace zibo

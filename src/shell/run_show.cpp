@@ -83,21 +83,22 @@ void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREA
     // Drawn for the moment the frame will be on the screen.
     lead.Started(seconds());
     const int32_t now = music.PositionMs();
-    int32_t t = now + lead.Ms();
-    // Unpaced frames reach the screen when their swap returns, so a still
-    // picture that changes within this frame's reach is held back and drawn
-    // for its change, to appear when it is due rather than up to a frame
-    // early or late.
+    // Unpaced frames reach the screen when their swap returns. A still
+    // picture that changes within this frame's reach is drawn for its
+    // change and held back until it is due, as a video player presents a
+    // frame at its time, rather than shown up to a frame early or late.
     const int32_t change = window.PacedByDisplay() ? -1 : NextPictureChange(now, lead.ReachMs());
-    if (change >= 0) {
-      WaitForMusic(music, change - lead.ToScreenMs());
-      lead.Waited(seconds());
-      t = change;
-    }
+    const int32_t t = change >= 0 ? change : now + lead.Ms();
     // Holding Space restarts the effect from its beginning every frame.
     if (sfx_stream != 0 && KeyHeld(SDLK_SPACE)) BASS_StreamPlay(sfx_stream, 1, 0);
     show.Draw(t, KeyHeld(SDLK_h));
     if (IsPastShowEnd(t)) break;  // the last frame is not presented
+    if (change >= 0) {
+      FinishShowFrame();
+      const double drawn = seconds();
+      WaitForMusic(music, change - lead.PresentMs());
+      lead.Held(drawn, seconds());
+    }
     window.SwapFrame();
     lead.Shown(seconds());
   } while (quit == 0);

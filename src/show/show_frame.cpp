@@ -14,4 +14,6 @@ void DrawShowFrame(SceneSchedule& schedule, int32_t t, bool h_down) {
   schedule.Draw(t, h_down);
 }
 
+void FinishShowFrame() { glFinish(); }
+
 }  // namespace zibo

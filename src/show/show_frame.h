@@ -21,6 +21,10 @@ void ClearShowFrame();
 // music time t (nothing at or below 0 or past the end).
 void DrawShowFrame(SceneSchedule& schedule, int32_t t, bool h_down);
 
+// Waits until the frame's drawing is done, so that presenting it costs only
+// the swap.
+void FinishShowFrame();
+
 }  // namespace zibo
 
 #endif

@@ -30,18 +30,18 @@ TEST(FrameLead, IsTheTimeToTheScreenAndHalfAFrameAndShrugsOffAStall) {
   EXPECT_EQ(lead.Ms(), 24);
 }
 
-// Frames held back 4 ms before drawing: the wait is neither time to the
-// screen nor time the picture stays up.
-TEST(FrameLead, LeavesOutTheTimeAFrameWaitedForItsPicture) {
+// Frames drawn in 5 ms, held back 4 ms, swapped in 1 ms: the hold is
+// neither time to the screen nor time the picture stays up.
+TEST(FrameLead, LeavesOutTheTimeAFrameWasHeldBack) {
   FrameLead lead;
   for (double now = 100.0; now < 101.0; now += 0.010) {
     lead.Started(now);
-    lead.Waited(now + 0.004);
+    lead.Held(now + 0.005, now + 0.009);
     lead.Shown(now + 0.010);
   }
-  EXPECT_EQ(lead.ToScreenMs(), 6);
   EXPECT_EQ(lead.Ms(), 9);
   EXPECT_EQ(lead.ReachMs(), 12);
+  EXPECT_EQ(lead.PresentMs(), 1);
 }
 
 }  // namespace
