@@ -2,7 +2,8 @@
 // offline capture so that both make exactly the same picture for a time.
 //
 // The live loop does: PumpMessage, ClearShowFrame, read t, DrawShowFrame
-// (with its Space handling in between), end test, swap. Capture does
+// (with its Space handling in between), end test, and for a still picture
+// held until its time FinishShowFrame and the hold, then swap. Capture does
 // ClearShowFrame and DrawShowFrame. Needs a current GL context in the
 // initial state of SetInitialGlState. Main (GL) thread only.
 #ifndef ZIBO_SHOW_SHOW_FRAME_H
