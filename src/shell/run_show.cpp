@@ -57,15 +57,15 @@ std::unique_ptr<Show> LoadShow(GlWindow& window, SpectrumSource& spectrum) {
       spectrum, &unused);
 }
 
-double seconds() { return SDL_GetPerformanceCounter() / double(SDL_GetPerformanceFrequency()); }
+double NowSeconds() { return SDL_GetPerformanceCounter() / double(SDL_GetPerformanceFrequency()); }
 
 // Sleeps until the music reaches `ms`, or for as long as that should take
 // if the music is not moving (a stalled server).
 void WaitForMusic(const MusicPlayer& music, int32_t ms) {
   const int32_t from = music.PositionMs();
   if (ms <= from) return;
-  const double give_up = seconds() + (ms - from) / 1000.0 + 0.005;
-  while (music.PositionMs() < ms && seconds() < give_up) {
+  const double give_up = NowSeconds() + (ms - from) / 1000.0 + 0.005;
+  while (music.PositionMs() < ms && NowSeconds() < give_up) {
     std::this_thread::sleep_for(std::chrono::microseconds(250));
   }
 }
@@ -81,7 +81,7 @@ void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREA
     if (StopRequested()) quit = 1;  // ends the show like a window close
     ClearShowFrame();
     // Drawn for the moment the frame will be on the screen.
-    lead.Started(seconds());
+    lead.Started(NowSeconds());
     const int32_t now = music.PositionMs();
     // Unpaced frames reach the screen when their swap returns. A still
     // picture that changes within this frame's reach is drawn for its
@@ -95,12 +95,12 @@ void RunFrameLoop(GlWindow& window, const MusicPlayer& music, Show& show, HSTREA
     if (IsPastShowEnd(t)) break;  // the last frame is not presented
     if (change >= 0) {
       FinishShowFrame();
-      const double drawn = seconds();
+      const double drawn = NowSeconds();
       WaitForMusic(music, change - lead.PresentMs());
-      lead.Held(drawn, seconds());
+      lead.Held(drawn, NowSeconds());
     }
     window.SwapFrame();
-    lead.Shown(seconds());
+    lead.Shown(NowSeconds());
   } while (quit == 0);
 }
 
