@@ -64,11 +64,7 @@ int64_t HeardFrameAt(const ServerTiming& timing, bool running, double now, int r
 
 double ServerClockFilter::Lowest(double raw, double now, int rate) {
   const double offset = raw - now * rate;
-  if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) {
-    recent_.clear();
-    history_.clear();
-    drift_ = 0;
-  }
+  if (!recent_.empty() && offset - recent_.front().second > kJumpSeconds * rate) ForgetReadings();
   // Readings closer together than kKeepSeconds keep one place, the lower.
   const bool crowded = !recent_.empty() && now - recent_.back().first < kKeepSeconds;
   if (!crowded || offset < recent_.back().second) {

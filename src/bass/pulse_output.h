@@ -64,14 +64,17 @@ class ServerClockFilter {
  public:
   void Reset() {
     locked_ = false;
-    recent_.clear();
-    history_.clear();
-    drift_ = 0;
+    ForgetReadings();
   }
   // The smoothed frame at `now` for the server's reading `raw`.
   double Follow(double raw, double now, int rate);
 
  private:
+  void ForgetReadings() {
+    recent_.clear();
+    history_.clear();
+    drift_ = 0;
+  }
   double Lowest(double raw, double now, int rate);
   // The sink's drift in frames per second, from history_ (0 until known).
   double Drift(int rate) const;
